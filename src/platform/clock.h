@@ -1,0 +1,18 @@
+// The millisecond clock: unsigned 32-bit milliseconds that wrap, real or virtual.
+#pragma once
+#include <cstdint>
+
+// Milliseconds of the process clock; wraps after about 49.7 days.
+uint32_t timeGetTime();
+
+// Real mode (the default): a monotonic clock.
+void ClockUseReal();
+// Virtual mode: starts at `start` and advances by `stepPerRead` on every read, and by ClockAdvance.
+void ClockUseVirtual(uint32_t start, uint32_t stepPerRead);
+bool ClockIsVirtual();
+void ClockAdvance(uint32_t ms);
+void ClockSetStep(uint32_t stepPerRead);
+
+// Called by busy waits on each pass: real mode gives the processor away for a fraction of a
+// millisecond; virtual mode does nothing. Timing stays exact either way.
+void ClockIdle();

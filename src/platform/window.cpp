@@ -1,0 +1,209 @@
+#include "platform/window.h"
+
+#include <algorithm>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/sdl_window.h"
+
+namespace {
+struct ScheduledPress {
+    uint32_t at;
+    int16_t x, y;
+};
+
+std::string gClassName;
+WindowProcedure gProcedure = nullptr;
+bool gHaveWindow = false;
+WindowFault gFault = WindowFault::None;
+std::deque<WindowMessage> gQueue;
+std::vector<ScheduledPress> gScheduled;
+PressSource gPressSource;
+uint64_t gTaken = 0;
+SDL_Window* gSdlWindow = nullptr;
+SDL_Renderer* gSdlRenderer = nullptr;
+
+// The screen's 800x600 picture may be letterboxed in a larger window: map window pixels back.
+void WindowToScreen(float wx, float wy, int16_t& x, int16_t& y) {
+    int w = 800, h = 600;
+    if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &w, &h);
+    float scale = std::min(w / 800.0f, h / 600.0f);
+    if (scale <= 0) scale = 1;
+    float offX = (w - 800 * scale) / 2, offY = (h - 600 * scale) / 2;
+    x = static_cast<int16_t>((wx - offX) / scale);
+    y = static_cast<int16_t>((wy - offY) / scale);
+}
+
+void PollSdlEvents() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        switch (e.type) {
+            case SDL_MOUSEBUTTONDOWN:
+                if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID) {
+                    int16_t x, y;
+                    if (gSdlRenderer) {  // the renderer already maps to its logical size
+                        x = static_cast<int16_t>(e.button.x);
+                        y = static_cast<int16_t>(e.button.y);
+                    } else {
+                        WindowToScreen(static_cast<float>(e.button.x), static_cast<float>(e.button.y), x, y);
+                    }
+                    gQueue.push_back(MakePressMessage(x, y));
+                }
+                break;
+            case SDL_FINGERDOWN: {
+                int w = 800, h = 600;
+                if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &w, &h);
+                int16_t x, y;
+                WindowToScreen(e.tfinger.x * static_cast<float>(w), e.tfinger.y * static_cast<float>(h), x, y);
+                gQueue.push_back(MakePressMessage(x, y));
+                break;
+            }
+            case SDL_QUIT:
+                gQueue.push_back(WindowMessage{WM_DESTROY, 0, 0});
+                break;
+            default:
+                gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
+                break;
+        }
+    }
+}
+
+bool SignedReached(uint32_t now, uint32_t at) { return static_cast<int32_t>(now - at) >= 0; }
+
+void CollectHeadlessPresses() {
+    if (gScheduled.empty() && !gPressSource) return;
+    uint32_t now = timeGetTime();
+    for (size_t i = 0; i < gScheduled.size();) {
+        if (SignedReached(now, gScheduled[i].at)) {
+            gQueue.push_back(MakePressMessage(gScheduled[i].x, gScheduled[i].y));
+            gScheduled.erase(gScheduled.begin() + static_cast<long>(i));
+        } else {
+            ++i;
+        }
+    }
+    int16_t x = 0, y = 0;
+    if (gPressSource && gPressSource(now, x, y)) gQueue.push_back(MakePressMessage(x, y));
+}
+}  // namespace
+
+SDL_Window* SdlMainWindow() { return gSdlWindow; }
+void SdlSetRenderer(SDL_Renderer* renderer) { gSdlRenderer = renderer; }
+SDL_Renderer* SdlMainRenderer() { return gSdlRenderer; }
+
+bool SdlEnsureSubsystem(Uint32 flags) {
+    if (SDL_WasInit(flags) == flags) return true;
+    SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    return SDL_InitSubSystem(flags) == 0;
+}
+
+WindowMessage MakePressMessage(int16_t x, int16_t y) {
+    uint32_t packed = static_cast<uint16_t>(x) | (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16);
+    return WindowMessage{WM_LBUTTONDOWN, 0, static_cast<int64_t>(packed)};
+}
+
+void InjectWindowFault(WindowFault fault) { gFault = fault; }
+
+bool PlatformRegisterClass(const char* className, WindowProcedure procedure) {
+    if (gFault == WindowFault::Register) {
+        gFault = WindowFault::None;
+        return false;
+    }
+    if (!className || !procedure) return false;
+    gClassName = className;
+    gProcedure = procedure;
+    return true;
+}
+
+bool PlatformCreateWindow(const char* className, int width, int height) {
+    if (gFault == WindowFault::Create) {
+        gFault = WindowFault::None;
+        return false;
+    }
+    if (!className || gClassName != className) return false;
+    if (CurrentBackend() == Backend::Sdl) {
+        if (!SdlEnsureSubsystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+        gSdlWindow = SDL_CreateWindow("Brindlemark", 0, 0, width, height,
+                                      SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
+        if (!gSdlWindow) return false;
+    }
+    gHaveWindow = true;
+    return true;
+}
+
+void PlatformShowWindow() {
+    if (gSdlWindow) SDL_ShowWindow(gSdlWindow);
+}
+
+void PlatformShowCursor(bool show) {
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+}
+
+int PlatformScreenWidth() {
+    SDL_DisplayMode mode;
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+        return mode.w;
+    return 800;
+}
+
+int PlatformScreenHeight() {
+    SDL_DisplayMode mode;
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+        return mode.h;
+    return 600;
+}
+
+void PlatformDestroyWindow() {
+    if (gSdlWindow) {
+        SDL_DestroyWindow(gSdlWindow);
+        gSdlWindow = nullptr;
+    }
+    gHaveWindow = false;
+}
+
+bool PlatformWindowExists() { return gHaveWindow; }
+
+bool PlatformPeekMessage(WindowMessage& message) {
+    if (CurrentBackend() == Backend::Sdl) {
+        if (gSdlWindow) PollSdlEvents();
+    } else {
+        CollectHeadlessPresses();
+    }
+    if (gQueue.empty()) return false;
+    message = gQueue.front();
+    gQueue.pop_front();
+    ++gTaken;
+    return true;
+}
+
+void PlatformTranslateMessage(const WindowMessage&) {}
+
+int64_t PlatformDispatchMessage(const WindowMessage& message) {
+    if (!gProcedure || message.message == WM_QUIT) return 0;
+    return gProcedure(message.message, message.wParam, message.lParam);
+}
+
+int64_t PlatformDefWindowProc(uint32_t, uint64_t, int64_t) { return 0; }
+
+void PlatformPostQuitMessage(int code) {
+    gQueue.push_back(WindowMessage{WM_QUIT, static_cast<uint64_t>(code), 0});
+}
+
+void HeadlessSchedulePress(uint32_t atTime, int16_t x, int16_t y) { gScheduled.push_back({atTime, x, y}); }
+
+void HeadlessSetPressSource(PressSource source) { gPressSource = std::move(source); }
+
+void HeadlessPostMessage(const WindowMessage& message) { gQueue.push_back(message); }
+
+void HeadlessResetInput() {
+    gQueue.clear();
+    gScheduled.clear();
+    gPressSource = nullptr;
+    gHaveWindow = false;
+    gFault = WindowFault::None;
+}
+
+uint64_t HeadlessMessagesTaken() { return gTaken; }

@@ -1,0 +1,56 @@
+// The one window and its message queue: presses of the touch screen (left-button presses),
+// destroy, quit, and other messages, taken with removal and dispatched to the window procedure.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+constexpr uint32_t WM_NULL = 0x0000;
+constexpr uint32_t WM_DESTROY = 0x0002;
+constexpr uint32_t WM_QUIT = 0x0012;
+constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
+
+struct WindowMessage {
+    uint32_t message = WM_NULL;
+    uint64_t wParam = 0;
+    int64_t lParam = 0;  // for WM_LBUTTONDOWN: x in the low 16 bits, y in the next 16, signed
+};
+
+using WindowProcedure = int64_t (*)(uint32_t message, uint64_t wParam, int64_t lParam);
+
+// Registers the window class; false when registration fails.
+bool PlatformRegisterClass(const char* className, WindowProcedure procedure);
+// Makes the window at (0, 0) with the given size; false when creation fails.
+bool PlatformCreateWindow(const char* className, int width, int height);
+void PlatformShowWindow();
+void PlatformShowCursor(bool show);
+// Width and height of the primary screen.
+int PlatformScreenWidth();
+int PlatformScreenHeight();
+// Closes the window and releases the windowing system; safe to repeat.
+void PlatformDestroyWindow();
+bool PlatformWindowExists();
+
+// Takes the next waiting message off the queue; false when the queue is empty.
+bool PlatformPeekMessage(WindowMessage& message);
+void PlatformTranslateMessage(const WindowMessage& message);
+int64_t PlatformDispatchMessage(const WindowMessage& message);
+int64_t PlatformDefWindowProc(uint32_t message, uint64_t wParam, int64_t lParam);
+void PlatformPostQuitMessage(int code);
+
+// A press message for (x, y), packed as the window procedure reads it.
+WindowMessage MakePressMessage(int16_t x, int16_t y);
+
+// Tests: make the next registration or creation fail.
+enum class WindowFault { None, Register, Create };
+void InjectWindowFault(WindowFault fault);
+
+// Headless input. A press is delivered by the first message peek at or after its clock time.
+void HeadlessSchedulePress(uint32_t atTime, int16_t x, int16_t y);
+// A callback asked at every peek whether to press now; returns true and sets x, y to press.
+using PressSource = std::function<bool(uint32_t now, int16_t& x, int16_t& y)>;
+void HeadlessSetPressSource(PressSource source);
+void HeadlessPostMessage(const WindowMessage& message);
+// Drops every queued message, scheduled press and press source; forgets the window.
+void HeadlessResetInput();
+// Number of messages taken off the queue so far (lets tests see that a pump happened).
+uint64_t HeadlessMessagesTaken();

@@ -1,0 +1,186 @@
+#include "records/audit.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/localtime.h"
+#include "shell/random.h"
+
+AuditRecord gAuditRecord;
+WinPlan gWinPlan;
+
+namespace {
+constexpr const char* TempPath = "data\\pellwarden.rec.tmp";
+constexpr const char* Banner = "Brindlemark cabinet audit record, version 1.0.0.1";
+constexpr const char* Trailer = " - Inf File Written ";
+constexpr float BandThresholds[6] = {1000.0f, 600.0f, 200.0f, -400.0f, -800.0f, -1000.0f};
+constexpr int16_t GradeTable[7][4] = {{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 2}, {1, 2, 3, 3},
+                                      {2, 3, 3, 4}, {3, 3, 4, 4}, {4, 4, 4, 4}};
+constexpr int PrizeCounterValues[15] = {50, 100, 150, 200, 300, 400, 500, 600,
+                                        700, 800, 900, 1000, 1200, 1600, 2000};
+
+void PutLittle32(uint8_t* out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+uint32_t GetLittle32(const uint8_t* in) {
+    return in[0] | (in[1] << 8) | (in[2] << 16) | (static_cast<uint32_t>(in[3]) << 24);
+}
+
+// The record's head as stored: two floats and 42 counters, little-endian.
+void EncodeHead(uint8_t* head) {
+    for (int i = 0; i < 2; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, &gAuditRecord.balance[i], 4);
+        PutLittle32(head + 4 * i, bits);
+    }
+    for (int i = 0; i < AuditCounterCount; ++i)
+        PutLittle32(head + 8 + 4 * i, static_cast<uint32_t>(gAuditRecord.counter[i]));
+}
+
+// Fills the record from the bytes read; values that the bytes do not reach stay 0.
+void DecodeHead(const uint8_t* head, size_t length) {
+    for (int i = 0; i < 2; ++i)
+        if (length >= static_cast<size_t>(4 * i + 4)) {
+            uint32_t bits = GetLittle32(head + 4 * i);
+            std::memcpy(&gAuditRecord.balance[i], &bits, 4);
+        }
+    for (int i = 0; i < AuditCounterCount; ++i)
+        if (length >= static_cast<size_t>(8 + 4 * i + 4))
+            gAuditRecord.counter[i] = static_cast<int32_t>(GetLittle32(head + 8 + 4 * i));
+}
+
+std::string TodayAsRecordDate() {
+    LocalTime t = GetLocalTime();
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d", t.month % 100, t.day % 100, t.year % 100);
+    return text;
+}
+
+// The date of the record's first writing, read from the old file's last 8 bytes.
+std::string DateToKeep() {
+    FILE* old = OpenFile(AuditRecordPath, "rb");
+    if (!old) return TodayAsRecordDate();
+    std::fseek(old, -8, SEEK_END);
+    std::string word;
+    int c;
+    while ((c = std::fgetc(old)) != EOF && (c == ' ' || c == '\t' || c == '\r' || c == '\n')) {
+    }
+    while (c != EOF && c != ' ' && c != '\t' && c != '\r' && c != '\n' && word.size() < 8) {
+        word.push_back(static_cast<char>(c));
+        c = std::fgetc(old);
+    }
+    std::fclose(old);
+    if (word.empty() || word == "Written") return TodayAsRecordDate();
+    return word;
+}
+}  // namespace
+
+void ResetAuditRecord() {
+    gAuditRecord = AuditRecord{};
+    gWinPlan = WinPlan{};
+}
+
+void LoadAuditRecord() {
+    gAuditRecord = AuditRecord{};
+    FILE* f = OpenFile(AuditRecordPath, "rb");
+    if (!f) return;
+    int64_t size = FileSize(AuditRecordPath);
+    if (size < 0) {
+        std::fclose(f);
+        return;
+    }
+    if (size <= 10) {
+        std::fclose(f);
+        ClearReadOnly(AuditRecordPath);
+        DeleteFileAt(AuditRecordPath);
+        return;
+    }
+    uint8_t head[AuditHeadSize] = {};
+    size_t got = std::fread(head, 1, sizeof head, f);
+    std::fclose(f);
+    DecodeHead(head, got);
+}
+
+void SaveAuditRecord() {
+    MakeFolder("data");
+    std::string date = DateToKeep();
+    // The new record goes to a temporary file first, so the old one is never half overwritten.
+    FILE* f = OpenFile(TempPath, "wb");
+    if (!f) return;
+    uint8_t head[AuditHeadSize];
+    EncodeHead(head);
+    bool ok = std::fwrite(head, 1, sizeof head, f) == sizeof head;
+    ok = ok && std::fputs(Banner, f) >= 0 && std::fputs(Trailer, f) >= 0 && std::fputs(date.c_str(), f) >= 0;
+    ok = FlushToDisk(f) && ok;
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) {
+        DeleteFileAt(TempPath);
+        return;
+    }
+    ClearReadOnly(AuditRecordPath);
+    if (!ReplaceFile(TempPath, AuditRecordPath)) DeleteFileAt(TempPath);
+}
+
+void BumpCounter(unsigned id) {
+    if (id < AuditCounterCount) gAuditRecord.counter[id] += 1;
+}
+
+void AddToCounter(unsigned id, int16_t amount) {
+    if (id < AuditCounterCount) gAuditRecord.counter[id] += amount;
+}
+
+int32_t GamesBought() { return gAuditRecord.counter[0]; }
+
+void AddToBalance(int index, float amount) { gAuditRecord.balance[index & 1] += amount; }
+
+void AddWholeToBalance(int index, int16_t amount) { gAuditRecord.balance[index & 1] += amount; }
+
+float GetBalance(int index) { return gAuditRecord.balance[index & 1]; }
+
+int PayoutBand() {
+    for (int i = 0; i < 6; ++i)
+        if (BandThresholds[i] <= gAuditRecord.balance[0]) return i;
+    return 6;
+}
+
+void RecordGameResult(int prize) {
+    if (prize == 0) return;
+    int band = PayoutBand();
+    AddToCounter(static_cast<unsigned>(band + 28), static_cast<int16_t>(prize));
+    AddToCounter(27, static_cast<int16_t>(prize));
+    BumpCounter(35);
+    AddToBalance(0, static_cast<float>(prize));
+    for (int i = 0; i < 15; ++i)
+        if (PrizeCounterValues[i] == prize) BumpCounter(static_cast<unsigned>(11 + i));
+}
+
+int PickWinPlan(int32_t gamesBought) {
+    if (gWinPlan.active == 1) return 0;
+    gWinPlan.active = 1;
+    int band = PayoutBand();
+    if (band > 0 && gamesBought >= 1 && RandomBelow(100) < 33) band -= 1;
+    gWinPlan.band = static_cast<int16_t>(band);
+    const int16_t* row = GradeTable[band];
+    uint32_t r = RandomBelow(4);
+    gWinPlan.first = gWinPlan.current = row[r];
+    uint32_t s = RandomBelow(4);
+    gWinPlan.grade[0] = row[s % 4];
+    gWinPlan.grade[1] = row[(s + 1) % 4];
+    gWinPlan.grade[3] = row[(s + 2) % 4];
+    gWinPlan.grade[2] = row[(s + 3) % 4];
+    gWinPlan.grade[4] = row[s % 4];
+    gWinPlan.grade[5] = row[(s + 1) % 4];
+    gWinPlan.grade[6] = row[(s + 2) % 4];
+    gWinPlan.grade[7] = row[(s + 3) % 4];
+    return 1;
+}
+
+int EndWinPlan() {
+    if (gWinPlan.active == 0) return 0;
+    gWinPlan.current = 0;
+    gWinPlan.active = 0;
+    return 1;
+}

@@ -1,0 +1,36 @@
+// The program's run: start-up in its fixed order, the loop between menu and game, and the
+// shutdowns, each ending with its own exit code.
+#pragma once
+
+// Exit codes of WinMain.
+constexpr int ExitWindowFailed = -1;
+constexpr int ExitSocketFailed = 1;
+constexpr int ExitNoCreditService = 2;
+constexpr int ExitNormal = 0;
+constexpr int ExitDisplayFailed = -6;
+constexpr int ExitPackMissing = -7;
+constexpr int ExitSoundFailed = -8;
+
+// The bring-up steps and screens that other subsystems provide. The run calls them through this
+// table so that tests can make any step fail and reach every exit path.
+struct StartupSteps {
+    bool (*initDisplay)();           // the display bring-up
+    void (*showLoadingPicture)();    // clears, loads and presents the loading picture
+    void (*loadAuditRecord)();
+    bool (*checkQuestionPacks)();    // false: a pack is missing
+    bool (*initSound)();             // false: the effects object could not be made
+    void (*loadGameImages)();
+    void (*crossFadeToMenu)();       // from the loading picture to the menu background
+    bool (*runMenu)();               // true: a game is paid for; false: end the program
+    void (*playGame)();
+    int (*gameWinAmount)();          // the prize of the game just played
+    void (*blankScreen)();           // leaves the screen black at a normal end
+    void (*releaseResourceImages)();
+    void (*shutdownDisplay)();
+};
+extern StartupSteps gStartup;
+// The table as the real program has it.
+StartupSteps DefaultStartupSteps();
+
+// The whole run; returns the process exit code.
+int WinMain();

@@ -1,0 +1,42 @@
+#include "shell/window.h"
+
+#include "platform/window.h"
+
+TouchPosition TouchPoint = {-1, -1};
+
+bool CreateMainWindow() {
+    if (!PlatformRegisterClass("BRINDLEMARK", MainWindowProc)) return false;
+    if (!PlatformCreateWindow("BRINDLEMARK", PlatformScreenWidth(), PlatformScreenHeight())) return false;
+    PlatformShowWindow();
+    PlatformShowCursor(false);
+    return true;
+}
+
+int64_t MainWindowProc(uint32_t message, uint64_t wParam, int64_t lParam) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+            TouchPoint.x = static_cast<int16_t>(lParam & 0xFFFF);
+            TouchPoint.y = static_cast<int16_t>((lParam >> 16) & 0xFFFF);
+            return 1;
+        case WM_DESTROY:
+            PlatformPostQuitMessage(0);
+            return 1;
+        default:
+            return PlatformDefWindowProc(message, wParam, lParam);
+    }
+}
+
+void PumpMessages() {
+    WindowMessage message;
+    while (PlatformPeekMessage(message)) {
+        PlatformTranslateMessage(message);
+        PlatformDispatchMessage(message);
+    }
+}
+
+void FlushInput() {
+    WindowMessage message;
+    while (PlatformPeekMessage(message)) {
+    }
+    TouchPoint = {-1, -1};
+}

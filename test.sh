@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds the cabinet with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+brindlemark_install_packages
+
+cmake --preset dev
+cmake --build --preset dev
+ctest --preset dev
