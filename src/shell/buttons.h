@@ -1,0 +1,71 @@
+// Touch buttons: fixed lists of screen rectangles, and the waits that poll the pending touch
+// against a list until it yields a button index or an event ends the wait.
+#pragma once
+#include <cstdint>
+
+#include "shell/timing.h"
+
+// One button of a list; a row with a null label ends the list.
+struct ScreenButton {
+    const char* label;
+    int32_t x;
+    int32_t y;
+    int32_t width;
+    int32_t height;
+};
+
+// The menu: 0 Main Menu, 1 Rules, 2 Start, 3 Start2.
+extern const ScreenButton MenuButtons[];
+// The main rounds' question screen: 0 True, 1 False, 2 Pass, 3 Joker.
+extern const ScreenButton TrueFalseJokerButtons[];
+// The final stage's question screen: 0 True, 1 False.
+extern const ScreenButton TrueFalseButtons[];
+
+// Result of a true/false wait when the answer time ran out.
+constexpr int32_t AnswerTimeUp = 4;
+// The menu wait ends as if Main Menu were touched this long after it began.
+constexpr int32_t MenuIdleMs = 30000;
+
+// The one button wait of the process; waits do not nest.
+struct ButtonWaitState {
+    int32_t count = 0;             // buttons in the current list
+    Deadline idleDeadline = 0;     // when the menu wait gives up
+    int32_t lastCreditShown = -1;  // credit the menu wait last drew; -1 = none yet
+    int32_t result = -1;           // -1 while the wait goes on
+};
+extern ButtonWaitState gButtonWait;
+
+// What each list's poll draws and asks. The menu entries belong to the menu and the credit
+// link; the question entries belong to the question screens, which point them at their own
+// redraws, help counts and answer clock. The stand-ins draw nothing, read no money, offer no
+// helps and report the answer time as used up, so that no wait can hang on them.
+struct ButtonScreens {
+    void (*drawMenuFrame)();
+    uint16_t (*currentCredit)();
+    uint16_t (*currentBank)();
+    void (*drawCreditPanel)();
+    void (*redrawQuestionScreen)();
+    void (*redrawFinalQuestionScreen)();
+    int32_t (*passesLeft)();
+    int32_t (*jokersLeft)();
+    int32_t (*answerTimeLeft)();
+};
+extern ButtonScreens gButtonScreens;
+// The table as the real program has it.
+ButtonScreens DefaultButtonScreens();
+
+// True when (px, py) lies inside the button (right and bottom edges excluded).
+bool ButtonContains(const ScreenButton& button, int32_t px, int32_t py);
+// Counts the rows before the end row.
+int32_t CountButtons(const ScreenButton* list);
+
+// Prepares a wait over the list: discards any pending touch and starts the idle period.
+void BeginButtonWait(const ScreenButton* list);
+// One poll: pumps, hit-tests, redraws and presents the list's screen; -1 while nothing happened.
+int32_t PollButtons(const ScreenButton* list);
+// Polls until a result other than -1 and returns it.
+int32_t WaitForButton(const ScreenButton* list);
+
+int32_t WaitMenuButton();
+int32_t WaitTrueFalseJokerButton();
+int32_t WaitTrueFalseButton();
