@@ -24,12 +24,17 @@ function(brindlemark_finish_libraries)
   target_include_directories(brindlemark_libs INTERFACE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 
-# brindlemark_test(NAME SOURCES...): a GoogleTest program linked with every game library.
+# brindlemark_test(NAME SOURCES... [RESOURCE_LOCK lock...]): a GoogleTest program linked with
+# every game library. Tests that bind the cabinet's fixed port take RESOURCE_LOCK port6667.
 function(brindlemark_test name)
-  add_executable(${name} ${ARGN})
+  cmake_parse_arguments(ARG "" "" "RESOURCE_LOCK" ${ARGN})
+  add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE brindlemark_libs GTest::gtest GTest::gtest_main
                                         GTest::gmock Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-                       PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  set(properties ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  if(ARG_RESOURCE_LOCK)
+    list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()

@@ -4,6 +4,10 @@ namespace {
 Backend gBackend = Backend::Sdl;
 }
 
-void SelectBackend(Backend backend) { gBackend = backend; }
+void SelectBackend(Backend backend) {
+    gBackend = backend;
+}
 
-Backend CurrentBackend() { return gBackend; }
+Backend CurrentBackend() {
+    return gBackend;
+}

@@ -12,7 +12,8 @@ std::atomic<uint32_t> gStep{0};
 uint32_t RealMilliseconds() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    uint64_t ms = static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
+    uint64_t ms =
+        static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<uint32_t>(ms);
 }
 }  // namespace
@@ -22,7 +23,9 @@ uint32_t timeGetTime() {
     return gVirtualNow.fetch_add(gStep.load(std::memory_order_relaxed), std::memory_order_relaxed);
 }
 
-void ClockUseReal() { gVirtual = false; }
+void ClockUseReal() {
+    gVirtual = false;
+}
 
 void ClockUseVirtual(uint32_t start, uint32_t stepPerRead) {
     gVirtualNow = start;
@@ -30,11 +33,17 @@ void ClockUseVirtual(uint32_t start, uint32_t stepPerRead) {
     gVirtual = true;
 }
 
-bool ClockIsVirtual() { return gVirtual; }
+bool ClockIsVirtual() {
+    return gVirtual;
+}
 
-void ClockAdvance(uint32_t ms) { gVirtualNow.fetch_add(ms, std::memory_order_relaxed); }
+void ClockAdvance(uint32_t ms) {
+    gVirtualNow.fetch_add(ms, std::memory_order_relaxed);
+}
 
-void ClockSetStep(uint32_t stepPerRead) { gStep = stepPerRead; }
+void ClockSetStep(uint32_t stepPerRead) {
+    gStep = stepPerRead;
+}
 
 void ClockIdle() {
     if (gVirtual) return;

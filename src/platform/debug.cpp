@@ -18,4 +18,6 @@ void ShowFailureMessage(const char* text, const char* title) {
     if (gSink) gSink(title ? title : "", text ? text : "");
 }
 
-void SetFailureMessageSink(MessageSink sink) { gSink = sink; }
+void SetFailureMessageSink(MessageSink sink) {
+    gSink = sink;
+}

@@ -33,7 +33,8 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
     if (!f) return false;
     uint8_t chunk[65536];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
     bool ok = !std::ferror(f);
     std::fclose(f);
     return ok;
@@ -45,9 +46,13 @@ int64_t FileSize(const char* path) {
     return static_cast<int64_t>(st.st_size);
 }
 
-bool FileExists(const char* path) { return access(TranslatePath(path).c_str(), F_OK) == 0; }
+bool FileExists(const char* path) {
+    return access(TranslatePath(path).c_str(), F_OK) == 0;
+}
 
-bool DeleteFileAt(const char* path) { return unlink(TranslatePath(path).c_str()) == 0; }
+bool DeleteFileAt(const char* path) {
+    return unlink(TranslatePath(path).c_str()) == 0;
+}
 
 bool ClearReadOnly(const char* path) {
     std::string p = TranslatePath(path);
@@ -65,7 +70,8 @@ bool ReplaceFile(const char* from, const char* to) {
     std::string src = TranslatePath(from), dst = TranslatePath(to);
     if (rename(src.c_str(), dst.c_str()) != 0) return false;
     std::string folder = ".";
-    if (auto slash = dst.find_last_of('/'); slash != std::string::npos) folder = dst.substr(0, slash);
+    if (auto slash = dst.find_last_of('/'); slash != std::string::npos)
+        folder = dst.substr(0, slash);
     int fd = open(folder.empty() ? "/" : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd >= 0) {
         fsync(fd);

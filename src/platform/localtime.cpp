@@ -13,7 +13,7 @@ LocalTime GetLocalTime() {
     tm parts{};
     localtime_r(&now, &parts);
     return LocalTime{parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-                     parts.tm_hour, parts.tm_min, parts.tm_sec};
+                     parts.tm_hour,        parts.tm_min,     parts.tm_sec};
 }
 
 void SetLocalTimeOverride(const LocalTime& time) {
@@ -21,4 +21,6 @@ void SetLocalTimeOverride(const LocalTime& time) {
     gOverride = true;
 }
 
-void ClearLocalTimeOverride() { gOverride = false; }
+void ClearLocalTimeOverride() {
+    gOverride = false;
+}

@@ -67,4 +67,6 @@ void CloseSocket(SocketHandle s) {
     if (s >= 0) close(s);
 }
 
-void InjectSocketFault(bool failNextOpen) { gFailNextOpen = failNextOpen; }
+void InjectSocketFault(bool failNextOpen) {
+    gFailNextOpen = failNextOpen;
+}

@@ -48,7 +48,8 @@ void PollSdlEvents() {
                         x = static_cast<int16_t>(e.button.x);
                         y = static_cast<int16_t>(e.button.y);
                     } else {
-                        WindowToScreen(static_cast<float>(e.button.x), static_cast<float>(e.button.y), x, y);
+                        WindowToScreen(static_cast<float>(e.button.x),
+                                       static_cast<float>(e.button.y), x, y);
                     }
                     gQueue.push_back(MakePressMessage(x, y));
                 }
@@ -57,7 +58,8 @@ void PollSdlEvents() {
                 int w = 800, h = 600;
                 if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &w, &h);
                 int16_t x, y;
-                WindowToScreen(e.tfinger.x * static_cast<float>(w), e.tfinger.y * static_cast<float>(h), x, y);
+                WindowToScreen(e.tfinger.x * static_cast<float>(w),
+                               e.tfinger.y * static_cast<float>(h), x, y);
                 gQueue.push_back(MakePressMessage(x, y));
                 break;
             }
@@ -71,7 +73,9 @@ void PollSdlEvents() {
     }
 }
 
-bool SignedReached(uint32_t now, uint32_t at) { return static_cast<int32_t>(now - at) >= 0; }
+bool SignedReached(uint32_t now, uint32_t at) {
+    return static_cast<int32_t>(now - at) >= 0;
+}
 
 void CollectHeadlessPresses() {
     if (gScheduled.empty() && !gPressSource) return;
@@ -89,9 +93,15 @@ void CollectHeadlessPresses() {
 }
 }  // namespace
 
-SDL_Window* SdlMainWindow() { return gSdlWindow; }
-void SdlSetRenderer(SDL_Renderer* renderer) { gSdlRenderer = renderer; }
-SDL_Renderer* SdlMainRenderer() { return gSdlRenderer; }
+SDL_Window* SdlMainWindow() {
+    return gSdlWindow;
+}
+void SdlSetRenderer(SDL_Renderer* renderer) {
+    gSdlRenderer = renderer;
+}
+SDL_Renderer* SdlMainRenderer() {
+    return gSdlRenderer;
+}
 
 bool SdlEnsureSubsystem(Uint32 flags) {
     if (SDL_WasInit(flags) == flags) return true;
@@ -101,11 +111,14 @@ bool SdlEnsureSubsystem(Uint32 flags) {
 }
 
 WindowMessage MakePressMessage(int16_t x, int16_t y) {
-    uint32_t packed = static_cast<uint16_t>(x) | (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16);
+    uint32_t packed =
+        static_cast<uint16_t>(x) | (static_cast<uint32_t>(static_cast<uint16_t>(y)) << 16);
     return WindowMessage{WM_LBUTTONDOWN, 0, static_cast<int64_t>(packed)};
 }
 
-void InjectWindowFault(WindowFault fault) { gFault = fault; }
+void InjectWindowFault(WindowFault fault) {
+    gFault = fault;
+}
 
 bool PlatformRegisterClass(const char* className, WindowProcedure procedure) {
     if (gFault == WindowFault::Register) {
@@ -139,19 +152,22 @@ void PlatformShowWindow() {
 }
 
 void PlatformShowCursor(bool show) {
-    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO)) SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO))
+        SDL_ShowCursor(show ? SDL_ENABLE : SDL_DISABLE);
 }
 
 int PlatformScreenWidth() {
     SDL_DisplayMode mode;
-    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) &&
+        SDL_GetDesktopDisplayMode(0, &mode) == 0)
         return mode.w;
     return 800;
 }
 
 int PlatformScreenHeight() {
     SDL_DisplayMode mode;
-    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) &&
+        SDL_GetDesktopDisplayMode(0, &mode) == 0)
         return mode.h;
     return 600;
 }
@@ -164,7 +180,9 @@ void PlatformDestroyWindow() {
     gHaveWindow = false;
 }
 
-bool PlatformWindowExists() { return gHaveWindow; }
+bool PlatformWindowExists() {
+    return gHaveWindow;
+}
 
 bool PlatformPeekMessage(WindowMessage& message) {
     if (CurrentBackend() == Backend::Sdl) {
@@ -186,17 +204,25 @@ int64_t PlatformDispatchMessage(const WindowMessage& message) {
     return gProcedure(message.message, message.wParam, message.lParam);
 }
 
-int64_t PlatformDefWindowProc(uint32_t, uint64_t, int64_t) { return 0; }
+int64_t PlatformDefWindowProc(uint32_t, uint64_t, int64_t) {
+    return 0;
+}
 
 void PlatformPostQuitMessage(int code) {
     gQueue.push_back(WindowMessage{WM_QUIT, static_cast<uint64_t>(code), 0});
 }
 
-void HeadlessSchedulePress(uint32_t atTime, int16_t x, int16_t y) { gScheduled.push_back({atTime, x, y}); }
+void HeadlessSchedulePress(uint32_t atTime, int16_t x, int16_t y) {
+    gScheduled.push_back({atTime, x, y});
+}
 
-void HeadlessSetPressSource(PressSource source) { gPressSource = std::move(source); }
+void HeadlessSetPressSource(PressSource source) {
+    gPressSource = std::move(source);
+}
 
-void HeadlessPostMessage(const WindowMessage& message) { gQueue.push_back(message); }
+void HeadlessPostMessage(const WindowMessage& message) {
+    gQueue.push_back(message);
+}
 
 void HeadlessResetInput() {
     gQueue.clear();
@@ -206,4 +232,6 @@ void HeadlessResetInput() {
     gFault = WindowFault::None;
 }
 
-uint64_t HeadlessMessagesTaken() { return gTaken; }
+uint64_t HeadlessMessagesTaken() {
+    return gTaken;
+}

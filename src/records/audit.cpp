@@ -18,7 +18,7 @@ constexpr const char* Trailer = " - Inf File Written ";
 constexpr float BandThresholds[6] = {1000.0f, 600.0f, 200.0f, -400.0f, -800.0f, -1000.0f};
 constexpr int16_t GradeTable[7][4] = {{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 2}, {1, 2, 3, 3},
                                       {2, 3, 3, 4}, {3, 3, 4, 4}, {4, 4, 4, 4}};
-constexpr int PrizeCounterValues[15] = {50, 100, 150, 200, 300, 400, 500, 600,
+constexpr int PrizeCounterValues[15] = {50,  100, 150, 200,  300,  400,  500, 600,
                                         700, 800, 900, 1000, 1200, 1600, 2000};
 
 void PutLittle32(uint8_t* out, uint32_t v) {
@@ -113,7 +113,8 @@ void SaveAuditRecord() {
     uint8_t head[AuditHeadSize];
     EncodeHead(head);
     bool ok = std::fwrite(head, 1, sizeof head, f) == sizeof head;
-    ok = ok && std::fputs(Banner, f) >= 0 && std::fputs(Trailer, f) >= 0 && std::fputs(date.c_str(), f) >= 0;
+    ok = ok && std::fputs(Banner, f) >= 0 && std::fputs(Trailer, f) >= 0 &&
+         std::fputs(date.c_str(), f) >= 0;
     ok = FlushToDisk(f) && ok;
     ok = (std::fclose(f) == 0) && ok;
     if (!ok) {
@@ -132,13 +133,21 @@ void AddToCounter(unsigned id, int16_t amount) {
     if (id < AuditCounterCount) gAuditRecord.counter[id] += amount;
 }
 
-int32_t GamesBought() { return gAuditRecord.counter[0]; }
+int32_t GamesBought() {
+    return gAuditRecord.counter[0];
+}
 
-void AddToBalance(int index, float amount) { gAuditRecord.balance[index & 1] += amount; }
+void AddToBalance(int index, float amount) {
+    gAuditRecord.balance[index & 1] += amount;
+}
 
-void AddWholeToBalance(int index, int16_t amount) { gAuditRecord.balance[index & 1] += amount; }
+void AddWholeToBalance(int index, int16_t amount) {
+    gAuditRecord.balance[index & 1] += amount;
+}
 
-float GetBalance(int index) { return gAuditRecord.balance[index & 1]; }
+float GetBalance(int index) {
+    return gAuditRecord.balance[index & 1];
+}
 
 int PayoutBand() {
     for (int i = 0; i < 6; ++i)

@@ -18,7 +18,9 @@ void WriteText(const char* text) {
     }
 }
 
-void LogFailureMessage(const char* title, const char* text) { WriteLog("%s: %s\n", title, text); }
+void LogFailureMessage(const char* title, const char* text) {
+    WriteLog("%s: %s\n", title, text);
+}
 }  // namespace
 
 int MakeSystemFolders() {
@@ -41,8 +43,8 @@ int WriteLog(const char* format, ...) {
     if (!format || !gLog) return 0;
     LocalTime t = GetLocalTime();
     char text[1000];
-    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d - ", t.day, t.month, t.year, t.hour,
-                  t.minute, t.second);
+    std::snprintf(text, sizeof text, "%02d/%02d/%02d %02d:%02d:%02d - ", t.day, t.month, t.year,
+                  t.hour, t.minute, t.second);
     WriteText(text);
     va_list args;
     va_start(args, format);
@@ -62,4 +64,6 @@ int CloseLog() {
     return 0;
 }
 
-bool LogIsOpen() { return gLog != nullptr; }
+bool LogIsOpen() {
+    return gLog != nullptr;
+}

@@ -6,7 +6,9 @@ namespace {
 uint32_t gState = 1;
 }
 
-void SeedRandom(uint32_t seed) { gState = seed; }
+void SeedRandom(uint32_t seed) {
+    gState = seed;
+}
 
 int NextRandom() {
     gState = gState * 214013u + 2531011u;
@@ -18,7 +20,9 @@ uint32_t RandomBelow(uint32_t n) {
     return static_cast<uint32_t>(NextRandom()) % n;
 }
 
-bool ChancePercent(int32_t p) { return static_cast<int32_t>(RandomBelow(100)) < p; }
+bool ChancePercent(int32_t p) {
+    return static_cast<int32_t>(RandomBelow(100)) < p;
+}
 
 void ShuffleInts(int32_t* values, int32_t count) {
     for (int32_t i = 0; i < count - 1; ++i) {

@@ -14,17 +14,17 @@ constexpr int ExitSoundFailed = -8;
 // The bring-up steps and screens that other subsystems provide. The run calls them through this
 // table so that tests can make any step fail and reach every exit path.
 struct StartupSteps {
-    bool (*initDisplay)();           // the display bring-up
-    void (*showLoadingPicture)();    // clears, loads and presents the loading picture
+    bool (*initDisplay)();         // the display bring-up
+    void (*showLoadingPicture)();  // clears, loads and presents the loading picture
     void (*loadAuditRecord)();
-    bool (*checkQuestionPacks)();    // false: a pack is missing
-    bool (*initSound)();             // false: the effects object could not be made
+    bool (*checkQuestionPacks)();  // false: a pack is missing
+    bool (*initSound)();           // false: the effects object could not be made
     void (*loadGameImages)();
-    void (*crossFadeToMenu)();       // from the loading picture to the menu background
-    bool (*runMenu)();               // true: a game is paid for; false: end the program
+    void (*crossFadeToMenu)();  // from the loading picture to the menu background
+    bool (*runMenu)();          // true: a game is paid for; false: end the program
     void (*playGame)();
-    int (*gameWinAmount)();          // the prize of the game just played
-    void (*blankScreen)();           // leaves the screen black at a normal end
+    int (*gameWinAmount)();  // the prize of the game just played
+    void (*blankScreen)();   // leaves the screen black at a normal end
     void (*releaseResourceImages)();
     void (*shutdownDisplay)();
 };

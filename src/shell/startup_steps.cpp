@@ -6,14 +6,26 @@
 
 namespace {
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
-bool NoDisplayYet() { return true; }
+bool NoDisplayYet() {
+    return true;
+}
 void NothingToShowYet() {}
-bool NoPacksToCheckYet() { return true; }
-bool NoSoundYet() { return true; }
-void NoImagesToLoadYet() { LoadingTick(); }
-bool NoMenuYet() { return false; }
+bool NoPacksToCheckYet() {
+    return true;
+}
+bool NoSoundYet() {
+    return true;
+}
+void NoImagesToLoadYet() {
+    LoadingTick();
+}
+bool NoMenuYet() {
+    return false;
+}
 void NoGameYet() {}
-int NoPrizeYet() { return 0; }
+int NoPrizeYet() {
+    return 0;
+}
 void NoScreenToBlankYet() {}
 void NoImagesToReleaseYet() {}
 void NoDisplayToShutYet() {}

@@ -14,11 +14,17 @@ Transition gTransition;
 Deadline gLoadingTick = 0;
 }  // namespace
 
-void SetDeadline(Deadline& deadline, int32_t ms) { deadline = timeGetTime() + static_cast<uint32_t>(ms); }
+void SetDeadline(Deadline& deadline, int32_t ms) {
+    deadline = timeGetTime() + static_cast<uint32_t>(ms);
+}
 
-void StampNow(Deadline& deadline) { deadline = timeGetTime(); }
+void StampNow(Deadline& deadline) {
+    deadline = timeGetTime();
+}
 
-bool DeadlinePassed(Deadline deadline) { return timeGetTime() >= deadline; }
+bool DeadlinePassed(Deadline deadline) {
+    return timeGetTime() >= deadline;
+}
 
 void WaitPumping(uint32_t ms) {
     uint32_t start = timeGetTime();
@@ -61,7 +67,9 @@ void LoadingTick() {
     }
 }
 
-void ResetLoadingTick() { gLoadingTick = 0; }
+void ResetLoadingTick() {
+    gLoadingTick = 0;
+}
 
 void StartTransition(uint32_t durationMs) {
     gTransition.done = false;

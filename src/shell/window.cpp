@@ -6,7 +6,8 @@ TouchPosition TouchPoint = {-1, -1};
 
 bool CreateMainWindow() {
     if (!PlatformRegisterClass("BRINDLEMARK", MainWindowProc)) return false;
-    if (!PlatformCreateWindow("BRINDLEMARK", PlatformScreenWidth(), PlatformScreenHeight())) return false;
+    if (!PlatformCreateWindow("BRINDLEMARK", PlatformScreenWidth(), PlatformScreenHeight()))
+        return false;
     PlatformShowWindow();
     PlatformShowCursor(false);
     return true;

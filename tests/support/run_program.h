@@ -1,0 +1,48 @@
+// Starts a program as a child process in the current directory and waits for it with a limit.
+#pragma once
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+struct ProgramResult {
+    bool exited = false;  // false: killed after the time limit
+    int status = -1;      // exit status, 0..255
+    double seconds = 0;
+};
+
+inline ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args = {},
+                                double limitSeconds = 10) {
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    pid_t pid;
+    ProgramResult result;
+    auto start = std::chrono::steady_clock::now();
+    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return result;
+    int status = 0;
+    for (;;) {
+        pid_t done = waitpid(pid, &status, WNOHANG);
+        result.seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (done == pid) break;
+        if (result.seconds > limitSeconds) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return result;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    result.exited = WIFEXITED(status);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
