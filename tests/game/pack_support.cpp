@@ -1,0 +1,49 @@
+#include "pack_support.h"
+
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+#include "game/packs.h"
+
+ScratchPackFolder::ScratchPackFolder() {
+    previous_ = std::filesystem::current_path();
+    std::random_device seed;
+    root = std::filesystem::temp_directory_path() / ("bm_packs_" + std::to_string(seed()));
+    std::filesystem::create_directories(root / "Questions" / "trueorfalse");
+    std::filesystem::current_path(root);
+}
+
+ScratchPackFolder::~ScratchPackFolder() {
+    std::filesystem::current_path(previous_);
+    std::filesystem::remove_all(root);
+}
+
+void ScratchPackFolder::WriteRaw(int n, const std::vector<uint8_t>& bytes) {
+    char name[32];
+    std::snprintf(name, sizeof name, "Data%02d.pck", n);
+    std::ofstream out(root / "Questions" / "trueorfalse" / name, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+void ScratchPackFolder::WritePlain(int n, const std::vector<uint8_t>& plain) {
+    int32_t keyLength = MeasurePackKey();
+    std::vector<uint8_t> stored(plain.size());
+    for (size_t i = 0; i < plain.size(); ++i)
+        stored[i] = ScramblePackByte(plain[i], static_cast<int32_t>(i), keyLength);
+    WriteRaw(n, stored);
+}
+
+void ScratchPackFolder::WriteAll() {
+    for (int n = 1; n <= PackCount; ++n) {
+        std::string text;
+        for (int line = 0; line < 3; ++line)
+            text += "pack " + std::to_string(n) + " line " + std::to_string(line) + "*\r\n";
+        WritePlain(n, Bytes(text));
+    }
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return std::vector<uint8_t>(s.begin(), s.end());
+}

@@ -1,0 +1,25 @@
+// Helpers for pack tests: a scratch working directory holding pack files written byte by byte.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+// Makes a fresh folder with Questions/trueorfalse/ in it and enters it; leaves it on destruction.
+class ScratchPackFolder {
+  public:
+    ScratchPackFolder();
+    ~ScratchPackFolder();
+    // Writes raw bytes as pack n (1 to 48).
+    void WriteRaw(int n, const std::vector<uint8_t>& bytes);
+    // Writes plain lines as pack n, scrambled with the program's key by file offset.
+    void WritePlain(int n, const std::vector<uint8_t>& plain);
+    // Writes every pack with a few scrambled lines.
+    void WriteAll();
+    std::filesystem::path root;
+
+  private:
+    std::filesystem::path previous_;
+};
+
+std::vector<uint8_t> Bytes(const std::string& s);
