@@ -40,18 +40,6 @@ void EncodeHead(uint8_t* head) {
         PutLittle32(head + 8 + 4 * i, static_cast<uint32_t>(gAuditRecord.counter[i]));
 }
 
-// Fills the record from the bytes read; values that the bytes do not reach stay 0.
-void DecodeHead(const uint8_t* head, size_t length) {
-    for (int i = 0; i < 2; ++i)
-        if (length >= static_cast<size_t>(4 * i + 4)) {
-            uint32_t bits = GetLittle32(head + 4 * i);
-            std::memcpy(&gAuditRecord.balance[i], &bits, 4);
-        }
-    for (int i = 0; i < AuditCounterCount; ++i)
-        if (length >= static_cast<size_t>(8 + 4 * i + 4))
-            gAuditRecord.counter[i] = static_cast<int32_t>(GetLittle32(head + 8 + 4 * i));
-}
-
 std::string TodayAsRecordDate() {
     LocalTime t = GetLocalTime();
     char text[16];
@@ -78,6 +66,17 @@ std::string DateToKeep() {
 }
 }  // namespace
 
+void DecodeAuditHead(const uint8_t* head, size_t length, AuditRecord& record) {
+    for (int i = 0; i < 2; ++i)
+        if (length >= static_cast<size_t>(4 * i + 4)) {
+            uint32_t bits = GetLittle32(head + 4 * i);
+            std::memcpy(&record.balance[i], &bits, 4);
+        }
+    for (int i = 0; i < AuditCounterCount; ++i)
+        if (length >= static_cast<size_t>(8 + 4 * i + 4))
+            record.counter[i] = static_cast<int32_t>(GetLittle32(head + 8 + 4 * i));
+}
+
 void ResetAuditRecord() {
     gAuditRecord = AuditRecord{};
     gWinPlan = WinPlan{};
@@ -101,7 +100,7 @@ void LoadAuditRecord() {
     uint8_t head[AuditHeadSize] = {};
     size_t got = std::fread(head, 1, sizeof head, f);
     std::fclose(f);
-    DecodeHead(head, got);
+    DecodeAuditHead(head, got, gAuditRecord);
 }
 
 void SaveAuditRecord() {
@@ -149,10 +148,14 @@ float GetBalance(int index) {
     return gAuditRecord.balance[index & 1];
 }
 
-int PayoutBand() {
+int PayoutBandOf(float balance) {
     for (int i = 0; i < 6; ++i)
-        if (BandThresholds[i] <= gAuditRecord.balance[0]) return i;
+        if (BandThresholds[i] <= balance) return i;
     return 6;
+}
+
+int PayoutBand() {
+    return PayoutBandOf(gAuditRecord.balance[0]);
 }
 
 void RecordGameResult(int prize) {

@@ -1,6 +1,7 @@
 // The audit record: 42 counters and the payout balance that survive restarts in
 // "data\pellwarden.rec", the payout band, and the win plan of the game in progress.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 constexpr const char* AuditRecordPath = "data\\pellwarden.rec";
@@ -36,6 +37,11 @@ float GetBalance(int index);
 
 // 0 (the cabinet has paid out least) to 6 (most), from balance[0].
 int PayoutBand();
+// The band of any payout balance.
+int PayoutBandOf(float balance);
+// Fills a record from the stored head (balances, then counters, little-endian); values the
+// bytes do not reach are left as they are.
+void DecodeAuditHead(const uint8_t* head, size_t length, AuditRecord& record);
 // After a game: counts a prize won (nothing for 0).
 void RecordGameResult(int prize);
 // At the start of a game: picks the plan's grades from the band; 1, or 0 when one is active.
