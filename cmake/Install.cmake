@@ -1,0 +1,28 @@
+# Installation and the Debian package: programs in bin/, the staged working directory (pictures,
+# sounds, question packs) in share/brindlemark/, systemd units and the operator guide.
+include(GNUInstallDirs)
+
+foreach(program brindlemark brindlemark-credit brindlemark-assets brindlemark-packs
+                brindlemark-inspect brindlemark-audit brindlemark-sim)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(DIRECTORY ${BRINDLEMARK_STAGE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlemark)
+install(PROGRAMS packaging/brindlemark-cabinet DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/brindlemark.service
+        DESTINATION lib/systemd/system)
+install(FILES docs/operator-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME brindlemark)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Coin-operated true-or-false quiz cabinet, with its credit service")
+set(CPACK_PACKAGE_CONTACT "Brindlemark developers <cabinet@brindlemark.invalid>")
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+include(CPack)
