@@ -2,6 +2,8 @@
 
 #include "credit/link.h"
 #include "display/display.h"
+#include "game/answer_clock.h"
+#include "game/session.h"
 #include "shell/window.h"
 
 const ScreenButton MenuButtons[] = {
@@ -37,11 +39,11 @@ void NothingToDraw() {}
 uint16_t NoMoney() {
     return 0;
 }
-int32_t NoHelps() {
-    return 0;
+int32_t PassesLeft() {
+    return gGameSession.PassesLeft;
 }
-int32_t NoTimeLeft() {
-    return 0;
+int32_t JokersLeft() {
+    return gGameSession.JokersLeft;
 }
 
 // The index of the last button holding the pending touch, or -1.
@@ -98,9 +100,9 @@ ButtonScreens DefaultButtonScreens() {
     screens.drawCreditPanel = NothingToDraw;
     screens.redrawQuestionScreen = NothingToDraw;
     screens.redrawFinalQuestionScreen = NothingToDraw;
-    screens.passesLeft = NoHelps;
-    screens.jokersLeft = NoHelps;
-    screens.answerTimeLeft = NoTimeLeft;
+    screens.passesLeft = PassesLeft;
+    screens.jokersLeft = JokersLeft;
+    screens.answerTimeLeft = AnswerTimeLeft;
     return screens;
 }
 

@@ -35,10 +35,10 @@ struct ButtonWaitState {
 };
 extern ButtonWaitState gButtonWait;
 
-// What each list's poll draws and asks. The menu entries belong to the menu and the credit
-// link; the question entries belong to the question screens, which point them at their own
-// redraws, help counts and answer clock. The stand-ins draw nothing, read no money, offer no
-// helps and report the answer time as used up, so that no wait can hang on them.
+// What each list's poll draws and asks: the menu's frame and the credit link's balances and
+// panel; the question screens' redraws, the game's help counts and the answer clock. A screen
+// not in the program yet is a stand-in that draws nothing (and reads no money); an answer clock
+// that was never started reads as used up, so no question wait can hang.
 struct ButtonScreens {
     void (*drawMenuFrame)();
     uint16_t (*currentCredit)();

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "credit/link.h"
+#include "game/answer_clock.h"
+#include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -256,4 +258,30 @@ TEST_F(ButtonWaitTest, QuestionWaitsNeverTimeOutOnTheMenuIdleRule) {
     EXPECT_EQ(PollButtons(TrueFalseJokerButtons), -1);
     HeadlessSchedulePress(timeGetTime() + 50, 520, 530);
     EXPECT_EQ(WaitTrueFalseJokerButton(), 1);
+}
+
+TEST_F(ButtonWaitTest, RealAnswerClockAndHelpCountsEndTheQuestionWait) {
+    ButtonScreens defaults = DefaultButtonScreens();
+    gButtonScreens.passesLeft = defaults.passesLeft;
+    gButtonScreens.jokersLeft = defaults.jokersLeft;
+    gButtonScreens.answerTimeLeft = defaults.answerTimeLeft;
+
+    gGameSession.PassesLeft = 1;
+    gGameSession.JokersLeft = 0;
+    ArmAnswerClock(AnswerTimeMs);
+    RunAnswerClock();
+    uint32_t began = timeGetTime();
+    HeadlessSchedulePress(began + 1000, 700, 500);  // Joker, none left: ignored
+    HeadlessSchedulePress(began + 2000, 10, 470);   // Pass
+    EXPECT_EQ(WaitTrueFalseJokerButton(), 2);
+    EXPECT_GE(timeGetTime() - began, 2000u);
+    EXPECT_LT(timeGetTime() - began, 2100u);
+
+    // Left alone, the wait ends when the clock has run out: never before, and within a poll.
+    ArmAnswerClock(AnswerTimeMs);
+    RunAnswerClock();
+    began = timeGetTime();
+    EXPECT_EQ(WaitTrueFalseButton(), AnswerTimeUp);
+    EXPECT_GE(timeGetTime() - began, static_cast<uint32_t>(AnswerTimeMs));
+    EXPECT_LT(timeGetTime() - began, static_cast<uint32_t>(AnswerTimeMs) + 50);
 }
