@@ -1,15 +1,17 @@
 // The real program's bring-up steps and screens.
 #include "display/display.h"
+#include "display/resource_images.h"
+#include "display/screen_changes.h"
 #include "records/audit.h"
 #include "shell/startup.h"
 #include "shell/timing.h"
 
 namespace {
-// Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
-bool NoDisplayYet() {
-    return true;
+// The display's own shutdown answers false for its callers; the exit path ignores that.
+void ShutdownDisplayAtExit() {
+    ShutdownDisplay();
 }
-void NothingToShowYet() {}
+// Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
 bool NoPacksToCheckYet() {
     return true;
 }
@@ -26,25 +28,22 @@ void NoGameYet() {}
 int NoPrizeYet() {
     return 0;
 }
-void NoScreenToBlankYet() {}
-void NoImagesToReleaseYet() {}
-void NoDisplayToShutYet() {}
 }  // namespace
 
 StartupSteps DefaultStartupSteps() {
     StartupSteps steps{};
-    steps.initDisplay = NoDisplayYet;
-    steps.showLoadingPicture = NothingToShowYet;
+    steps.initDisplay = InitDisplay;
+    steps.showLoadingPicture = ShowLoadingPicture;
     steps.loadAuditRecord = LoadAuditRecord;
     steps.checkQuestionPacks = NoPacksToCheckYet;
     steps.initSound = NoSoundYet;
     steps.loadGameImages = NoImagesToLoadYet;
-    steps.crossFadeToMenu = NothingToShowYet;
+    steps.crossFadeToMenu = CrossFadeToMenu;
     steps.runMenu = NoMenuYet;
     steps.playGame = NoGameYet;
     steps.gameWinAmount = NoPrizeYet;
-    steps.blankScreen = NoScreenToBlankYet;
-    steps.releaseResourceImages = NoImagesToReleaseYet;
-    steps.shutdownDisplay = NoDisplayToShutYet;
+    steps.blankScreen = BlankScreen;
+    steps.releaseResourceImages = ReleaseResourceImages;
+    steps.shutdownDisplay = ShutdownDisplayAtExit;
     return steps;
 }
