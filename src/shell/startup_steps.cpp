@@ -2,6 +2,7 @@
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/screen_changes.h"
+#include "game/packs.h"
 #include "records/audit.h"
 #include "shell/startup.h"
 #include "shell/timing.h"
@@ -12,9 +13,6 @@ void ShutdownDisplayAtExit() {
     ShutdownDisplay();
 }
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
-bool NoPacksToCheckYet() {
-    return true;
-}
 bool NoSoundYet() {
     return true;
 }
@@ -35,7 +33,7 @@ StartupSteps DefaultStartupSteps() {
     steps.initDisplay = InitDisplay;
     steps.showLoadingPicture = ShowLoadingPicture;
     steps.loadAuditRecord = LoadAuditRecord;
-    steps.checkQuestionPacks = NoPacksToCheckYet;
+    steps.checkQuestionPacks = CheckQuestionPacks;
     steps.initSound = NoSoundYet;
     steps.loadGameImages = NoImagesToLoadYet;
     steps.crossFadeToMenu = CrossFadeToMenu;

@@ -1,0 +1,27 @@
+// Validation of the question sources and the counts the packs will hold.
+#pragma once
+#include <map>
+#include <string>
+#include <vector>
+
+#include "sources.h"
+
+constexpr int LeastPerPack = 50;
+constexpr int LongestStatement = 198;  // with the asterisk, the 199 characters the reader keeps
+
+struct SourceReport {
+    std::vector<std::string> problems;
+    int perPack[48] = {};  // statements per pack, Data01 first
+    std::map<std::string, int> perSource;
+    bool fitChecked = false;  // every statement was laid out in the question box
+};
+
+// Whether the text fits the question box in the question font; null when the layout cannot be
+// measured here.
+using FitTest = bool (*)(const std::string& cabinetText);
+FitTest QuestionBoxFitTest();
+
+// The pack (0 to 47) a statement goes to.
+int PackIndex(const Statement& s);
+// Checks every statement and the pack counts; problems name the statement's origin.
+SourceReport CheckStatements(const std::vector<Statement>& statements, FitTest fits);
