@@ -52,10 +52,15 @@ bool DecodeTga(const uint8_t* data, size_t size, TgaImage& image, std::string& e
                     "not a plain true-colour TGA (identification field, colour map, "
                     "image type or origin)");
     if (width == 0 || height == 0) return Fail(error, "empty image");
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4, 0);
+    size_t count = static_cast<size_t>(width) * height;
+    // Nothing is allocated for pixels the file cannot hold: a raw pixel takes four bytes, and a
+    // five-byte run packet makes at most 128.
+    size_t stored = size - kHeaderBytes;
+    if (raw && stored / 4 < count) return Fail(error, "the file is shorter than its pixels");
+    if (runLength && (stored / 5 + 1) * 128 < count)
+        return Fail(error, "run-length data ends before the image is complete");
+    std::vector<uint8_t> pixels(count * 4, 0);
     if (raw) {
-        if (size - kHeaderBytes < pixels.size())
-            return Fail(error, "the file is shorter than its pixels");
         std::memcpy(pixels.data(), data + kHeaderBytes, pixels.size());
     } else if (!DecodePackets(data, size, pixels, error)) {
         return false;
