@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "display/display_state.h"
+#include "display/sprites.h"
 
 DisplayState gDisplay;
 
@@ -46,6 +47,7 @@ bool InitDisplay() {
     gDisplay.colourKey = gDisplay.depth == 16 ? 0xF81Fu : 0x00FF00FFu;
     gDisplay.frameDeadline = 0;
     gDisplay.deadlineSet = false;
+    InitImageManager(gDisplay.device.get(), gDisplay.backBuffer.get());
     return true;
 }
 

@@ -2,6 +2,7 @@
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/screen_changes.h"
+#include "display/sprites.h"
 #include "game/packs.h"
 #include "records/audit.h"
 #include "shell/startup.h"
@@ -10,6 +11,7 @@
 namespace {
 // The display's own shutdown answers false for its callers; the exit path ignores that.
 void ShutdownDisplayAtExit() {
+    ShutdownImageManager();
     ShutdownDisplay();
 }
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
