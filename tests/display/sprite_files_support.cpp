@@ -7,7 +7,7 @@
 #include "platform/backend.h"
 #include "platform/window.h"
 
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+void WriteSpriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
@@ -36,7 +36,7 @@ void WriteSpriteBmp(const std::string& path, const SpritePicture& p) {
             d[0] = static_cast<uint8_t>(c.b), d[1] = static_cast<uint8_t>(c.g),
             d[2] = static_cast<uint8_t>(c.r);
         }
-    WriteBytes(path, b);
+    WriteSpriteFile(path, b);
 }
 
 void WriteSpriteTga(const std::string& path, const SpritePicture& p) {
@@ -54,7 +54,7 @@ void WriteSpriteTga(const std::string& path, const SpritePicture& p) {
             b.push_back(static_cast<uint8_t>(p.colour[i].r));
             b.push_back(static_cast<uint8_t>(p.alpha[i]));
         }
-    WriteBytes(path, b);
+    WriteSpriteFile(path, b);
 }
 
 void SpriteDisplay::SetUp() {

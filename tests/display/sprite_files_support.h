@@ -35,7 +35,7 @@ struct SpritePicture {
 void WriteSpriteBmp(const std::string& path, const SpritePicture& picture);
 // Writes the picture as an uncompressed 32-bit bottom-up TGA.
 void WriteSpriteTga(const std::string& path, const SpritePicture& picture);
-void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+void WriteSpriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 // A headless display at depth GetParam() (32, 24 or 16), in a scratch working directory.
 class SpriteDisplay : public testing::TestWithParam<int> {
