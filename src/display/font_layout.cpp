@@ -44,22 +44,19 @@ int GlyphIndex(uint8_t c) {
     return -1;
 }
 
-void MeasureGlyphAdvances(const PixelView& font, int frameHeight, int advanceAdds,
-                          int32_t advances[kGlyphCount]) {
-    int bytes = font.bytesPerPixel;
-    int width = font.width;
+void MeasureGlyphAdvances(const std::vector<const uint8_t*>& rows, int width, int bytesPerPixel,
+                          int frameHeight, int advanceAdds, int32_t advances[kGlyphCount]) {
     // Frames must lie inside the image; rows beyond it are never read.
-    int rows = std::max(0, std::min(frameHeight, font.height / kGlyphCount));
-    if (!font.pixels || bytes < 2 || bytes > 4) rows = 0;
+    int frameRows = std::max(0, std::min(frameHeight, static_cast<int>(rows.size()) / kGlyphCount));
+    if (bytesPerPixel < 2 || bytesPerPixel > 4) frameRows = 0;
     int64_t tests = 0;
     for (int g = 0; g < kGlyphCount; ++g) {
         int rightmost = 0;
-        for (int k = 0; k < rows && tests < kColumnTestLimit; ++k) {
-            const uint8_t* row =
-                font.pixels + static_cast<std::ptrdiff_t>(g * frameHeight + k) * font.pitch;
-            for (int l = width - 1; l >= 1 && tests < kColumnTestLimit; --l) {
+        for (int k = 0; k < frameRows && tests < kColumnTestLimit; ++k) {
+            const uint8_t* row = rows[static_cast<size_t>(g) * frameHeight + k];
+            for (int l = width - 1; row && l >= 1 && tests < kColumnTestLimit; --l) {
                 ++tests;
-                if (!IsKey(row + static_cast<std::ptrdiff_t>(l) * bytes, bytes)) {
+                if (!IsKey(row + static_cast<std::ptrdiff_t>(l) * bytesPerPixel, bytesPerPixel)) {
                     rightmost = std::max(rightmost, l);
                     break;
                 }

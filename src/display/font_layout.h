@@ -3,8 +3,6 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/compositor.h"
-
 constexpr int kGlyphCount = 96;
 constexpr int kFontSlots = 9;
 constexpr int kMaxTextLines = 100;
@@ -23,13 +21,13 @@ int FontImageOf(int fontCode);
 // Glyph of a character byte: 32..127 give 0..95, 0xA3 (the pound sign) gives 95, others -1.
 int GlyphIndex(uint8_t c);
 
-// Measures the 96 glyph advances of a font image: frames of `frameHeight` rows, the full width
-// of `font`; key-coloured pixels (magenta in the display's format) are background. Each glyph's
-// advance is its rightmost non-key column (column 0 is never tested) + `advanceAdds`; the
-// space gets half the frame width. At most kColumnTestLimit columns are tested; glyphs past the
-// limit keep what was found so far.
-void MeasureGlyphAdvances(const PixelView& font, int frameHeight, int advanceAdds,
-                          int32_t advances[kGlyphCount]);
+// Measures the 96 glyph advances of a font image given as its pixel rows (display format,
+// `bytesPerPixel` 2, 3 or 4), `width` pixels wide, in frames of `frameHeight` rows; key-coloured
+// pixels (magenta in the display's format) are background. Each glyph's advance is its rightmost
+// non-key column (column 0 is never tested) + `advanceAdds`; the space gets half the frame width.
+// At most kColumnTestLimit columns are tested; glyphs past the limit keep what was found so far.
+void MeasureGlyphAdvances(const std::vector<const uint8_t*>& rows, int width, int bytesPerPixel,
+                          int frameHeight, int advanceAdds, int32_t advances[kGlyphCount]);
 
 // A text broken into lines for a box.
 struct TextLayout {

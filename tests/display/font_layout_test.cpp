@@ -31,8 +31,11 @@ struct TestFont {
         }
     }
     void Ink(int glyph, int row, int column) { Paint(column, glyph * frameHeight + row, false); }
-    PixelView View() {
-        return PixelView{memory.data(), pitch, width, frameHeight * kGlyphCount, bytes};
+    std::vector<const uint8_t*> Rows() {
+        std::vector<const uint8_t*> rows;
+        for (int y = 0; y < frameHeight * kGlyphCount; ++y)
+            rows.push_back(&memory[static_cast<size_t>(y) * pitch]);
+        return rows;
     }
 };
 
@@ -50,7 +53,8 @@ TEST_P(FontMeasure, AdvanceIsTheRightmostInkedColumnPlusTheSlotsExtra) {
     for (int code : {6, 7, 10, 11, 12}) {
         FontSlot slot = FontSlotOf(code);
         int32_t advances[kGlyphCount];
-        MeasureGlyphAdvances(font.View(), font.frameHeight, slot.advanceAdds, advances);
+        MeasureGlyphAdvances(font.Rows(), font.width, font.bytes, font.frameHeight,
+                             slot.advanceAdds, advances);
         bool wide = slot.slot == 1 || slot.slot == 2;
         SCOPED_TRACE(testing::Message() << "font code " << code);
         EXPECT_EQ(wide ? 6 : 5, advances[glyphA]);
@@ -85,7 +89,7 @@ TEST(FontMeasure, ColumnTestsStopAtTheLimit) {
     TestFont font(width, frameHeight, 4);
     for (int g = 0; g < kGlyphCount; ++g) font.Ink(g, frameHeight - 1, 3);
     int32_t advances[kGlyphCount];
-    MeasureGlyphAdvances(font.View(), frameHeight, 1, advances);
+    MeasureGlyphAdvances(font.Rows(), width, 4, frameHeight, 1, advances);
     const int perGlyph = (frameHeight - 1) * (width - 1) + (width - 3);
     const int measured = kColumnTestLimit / perGlyph;  // glyphs whose last row is reached
     ASSERT_GT(measured, 1);
@@ -97,10 +101,10 @@ TEST(FontMeasure, ColumnTestsStopAtTheLimit) {
 
 TEST(FontMeasure, FramesBeyondAShortImageAreNotRead) {
     TestFont font(8, 4, 4);
-    PixelView view = font.View();
-    view.height = 4 * 10;  // an image too short for 96 frames of 4 rows
+    std::vector<const uint8_t*> rows = font.Rows();
+    rows.resize(4 * 10);  // an image too short for 96 frames of 4 rows
     int32_t advances[kGlyphCount];
-    MeasureGlyphAdvances(view, 4, 1, advances);
+    MeasureGlyphAdvances(rows, 8, 4, 4, 1, advances);
     for (int g = 1; g < kGlyphCount; ++g) EXPECT_EQ(1, advances[g]);
     EXPECT_EQ(4, advances[0]);
 }
