@@ -1,5 +1,7 @@
 // The choice of a question: its answer, its grade and its level.
 #include "game/packs.h"
+#include "game/session.h"
+#include "records/audit.h"
 #include "shell/random.h"
 
 const int32_t GradeTable[14][5] = {
@@ -32,4 +34,8 @@ int32_t ChooseQuestionFor(bool final, int32_t grade, int32_t totalTasksCompleted
         level = 15 + static_cast<int32_t>(RandomBelow(10));
     LoadQuestion(level, gPackReader.correctAnswer);
     return g;
+}
+
+int32_t ChooseQuestion(bool final, int32_t grade) {
+    return ChooseQuestionFor(final, grade, gGameSession.TotalTasksCompleted, gWinPlan.grade[0]);
 }

@@ -65,5 +65,8 @@ extern const int32_t GradeTable[14][5];
 int32_t ChooseQuestionFor(bool final, int32_t grade, int32_t totalTasksCompleted,
                           int32_t planGrade);
 
+// The same for the game in progress: its right answers so far and the win plan's grade.
+int32_t ChooseQuestion(bool final, int32_t grade);
+
 const char* QuestionText();
 int32_t CorrectAnswer();

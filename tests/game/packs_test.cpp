@@ -5,7 +5,9 @@
 #include <string>
 
 #include "game/packs.h"
+#include "game/session.h"
 #include "pack_support.h"
+#include "records/audit.h"
 #include "shell/random.h"
 #include "shell/startup.h"
 
@@ -266,5 +268,20 @@ TEST_F(PackReading, FinalStageUsesTheCallersGrade) {
         int pack = std::atoi(QuestionText() + 5);
         EXPECT_GE((pack + 1) / 2, 15) << QuestionText();
         EXPECT_EQ(pack % 2, CorrectAnswer());
+    }
+}
+
+TEST_F(PackReading, ChooseQuestionReadsTheGameAndThePlan) {
+    folder.WriteAll();
+    ASSERT_TRUE(CheckQuestionPacks());
+    gGameSession.TotalTasksCompleted = 10;
+    gWinPlan.grade[0] = 3;
+    for (uint32_t seed = 1; seed <= 20; ++seed) {
+        SeedRandom(seed);
+        int32_t want = ChooseQuestionFor(false, 0, 10, 3);
+        std::string text = QuestionText();
+        SeedRandom(seed);
+        EXPECT_EQ(ChooseQuestion(false, 0), want);
+        EXPECT_EQ(text, QuestionText());
     }
 }

@@ -16,9 +16,16 @@ struct SourceReport {
     bool fitChecked = false;  // every statement was laid out in the question box
 };
 
-// Whether the text fits the question box in the question font; null when the layout cannot be
-// measured here.
+// The question box and its font.
+constexpr int QuestionBoxWidth = 315;
+constexpr int QuestionBoxHeight = 110;
+constexpr int QuestionFontCode = 7;
+
+// Whether the text fits the question box in the question font.
 using FitTest = bool (*)(const std::string& cabinetText);
+// Reads the question font's image (a 24-bit BMP of 96 glyph frames) and measures its glyphs.
+bool LoadQuestionFont(const std::string& path, std::string& error);
+// The fit test of the loaded question font; null when none is loaded.
 FitTest QuestionBoxFitTest();
 
 // The pack (0 to 47) a statement goes to.

@@ -12,9 +12,10 @@
 namespace {
 int Usage() {
     std::fprintf(stderr,
-                 "usage: brindlemark-packs build SRC_DIR OUT_DIR\n"
+                 "usage: brindlemark-packs build SRC_DIR OUT_DIR [--font FONT2.BMP]\n"
                  "       brindlemark-packs dump FILE\n"
-                 "       brindlemark-packs check SRC_DIR\n");
+                 "       brindlemark-packs check SRC_DIR [--font FONT2.BMP]\n"
+                 "With --font, every statement must fit the question box in that font.\n");
     return 2;
 }
 
@@ -38,8 +39,8 @@ bool LoadChecked(const std::string& dir, std::vector<Statement>& statements, Sou
     for (const std::string& p : report.problems) std::fprintf(stderr, "%s\n", p.c_str());
     if (!report.fitChecked)
         std::fprintf(stderr,
-                     "note: the question box fit was not checked: the question font's layout is "
-                     "not available to this tool\n");
+                     "note: the question box fit was not checked: give the question font with "
+                     "--font\n");
     return report.problems.empty();
 }
 
@@ -103,6 +104,14 @@ int Dump(const std::string& file) {
 int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     std::string verb = argv[1];
+    if (argc >= 5 && std::string(argv[argc - 2]) == "--font") {
+        std::string error;
+        if (!LoadQuestionFont(argv[argc - 1], error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return 1;
+        }
+        argc -= 2;
+    }
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "dump" && argc == 3) return Dump(argv[2]);
     if (verb == "check" && argc == 3) return Check(argv[2]);

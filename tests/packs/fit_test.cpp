@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "check.h"
+#include "sources.h"
+
+namespace {
+namespace fs = std::filesystem;
+
+// Writes a 24-bit BMP font of 96 frames, each `frameWidth` x `frameHeight`, magenta but for a
+// glyph block in columns 1 to `inkRight` of every frame.
+fs::path WriteBlockFont(int frameWidth, int frameHeight, int inkRight) {
+    int height = frameHeight * 96;
+    int rowBytes = (frameWidth * 3 + 3) & ~3;
+    std::vector<uint8_t> file(54 + static_cast<size_t>(rowBytes) * height, 0);
+    auto put32 = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    file[0] = 'B';
+    file[1] = 'M';
+    put32(2, static_cast<uint32_t>(file.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<uint32_t>(frameWidth));
+    put32(22, static_cast<uint32_t>(height));
+    file[26] = 1;
+    file[28] = 24;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < frameWidth; ++x) {
+            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3];
+            bool ink = x >= 1 && x <= inkRight;
+            p[0] = ink ? 255 : 255;  // blue
+            p[1] = ink ? 255 : 0;    // green: white ink, magenta background
+            p[2] = 255;              // red
+        }
+    fs::path path =
+        fs::temp_directory_path() / ("bm_font_" + std::to_string(std::random_device{}()) + ".bmp");
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(file.data()),
+               static_cast<std::streamsize>(file.size()));
+    return path;
+}
+
+std::string Words(int count, int letters) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += (i ? " " : "") + std::string(static_cast<size_t>(letters), 'x');
+    return text;
+}
+}  // namespace
+
+// Glyphs 10 wide (ink to column 8, plus 2 for the question font's slot), the space 6, lines 20
+// high: six four-letter words make a line of 270, and five lines fill 100 of the 110 rows.
+TEST(PackFitTest, LinesAndHeightOfTheQuestionBox) {
+    fs::path font = WriteBlockFont(12, 20, 8);
+    std::string error;
+    ASSERT_TRUE(LoadQuestionFont(font.string(), error)) << error;
+    fs::remove(font);
+    FitTest fits = QuestionBoxFitTest();
+    ASSERT_NE(fits, nullptr);
+    EXPECT_TRUE(fits(Words(30, 4)));
+    EXPECT_FALSE(fits(Words(31, 4)));          // a sixth line is 120 rows
+    EXPECT_TRUE(fits(Words(1, 31)));           // 310 wide
+    EXPECT_FALSE(fits(Words(1, 32)));          // one word of 320 cannot be broken
+    EXPECT_TRUE(fits("\xA3" + Words(1, 30)));  // the pound sign has its glyph too
+}
+
+TEST(PackFitTest, CheckReportsAStatementTooLongForTheBox) {
+    fs::path font = WriteBlockFont(12, 20, 8);
+    std::string error;
+    ASSERT_TRUE(LoadQuestionFont(font.string(), error)) << error;
+    fs::remove(font);
+    std::vector<Statement> statements;
+    for (int p = 0; p < 48; ++p)
+        for (int i = 0; i < LeastPerPack; ++i)
+            statements.push_back({"Short " + std::to_string(p) + " and " + std::to_string(i) + ".",
+                                  p / 2 + 1, p % 2 == 0, "test", "test:" + std::to_string(p)});
+    statements.push_back({Words(31, 4), 3, true, "test", "long:1"});
+    SourceReport r = CheckStatements(statements, QuestionBoxFitTest());
+    ASSERT_EQ(r.problems.size(), 1u);
+    EXPECT_EQ(r.problems[0].rfind("long:1: does not fit the question box", 0), 0u) << r.problems[0];
+    EXPECT_TRUE(r.fitChecked);
+}
+
+TEST(PackFitTest, UnreadableFontIsAnError) {
+    std::string error;
+    EXPECT_FALSE(LoadQuestionFont("/nonexistent/Font2.BMP", error));
+    EXPECT_NE(error.find("cannot be read"), std::string::npos);
+    EXPECT_EQ(QuestionBoxFitTest(), nullptr);
+}
+
+// The committed set against the question font the build stages, when the assets are built.
+TEST(PackFitTest, StarterSetFitsTheStagedQuestionFont) {
+    if (!fs::exists(STAGE_FONT)) GTEST_SKIP() << "no staged question font at " << STAGE_FONT;
+    std::string error;
+    ASSERT_TRUE(LoadQuestionFont(STAGE_FONT, error)) << error;
+    std::vector<Statement> statements;
+    std::vector<std::string> errors;
+    LoadSources(QUESTIONS_DIR, statements, errors);
+    ASSERT_TRUE(errors.empty());
+    FitTest fits = QuestionBoxFitTest();
+    for (const Statement& s : statements)
+        EXPECT_TRUE(fits(s.text)) << s.origin << ": " << ToUtf8(s.text);
+}
