@@ -2,7 +2,7 @@
 # Sourced by test.sh and play.sh; runs apt-get only when something is missing.
 
 BRINDLEMARK_PACKAGES=(
-  build-essential cmake ninja-build pkg-config git clang-format
+  build-essential cmake ninja-build pkg-config git clang-format ccache
   libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
   libsqlite3-dev sqlite3 libmad0-dev libmp3lame-dev lame
   libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev libpixman-1-dev
