@@ -43,15 +43,12 @@ bool LoadQuestionFont(const std::string& path, std::string& error) {
         error = path + ": too short for 96 glyph frames";
         return false;
     }
-    PixelView view;
-    view.pixels = image.pixels.data();
-    view.pitch = image.width * 4;
-    view.width = image.width;
-    view.height = image.height;
-    view.bytesPerPixel = 4;
+    std::vector<const uint8_t*> rows;
+    for (int y = 0; y < image.height; ++y)
+        rows.push_back(image.pixels.data() + static_cast<size_t>(y) * image.width * 4);
     gFont.lineHeight = image.height / kGlyphCount;
-    MeasureGlyphAdvances(view, gFont.lineHeight, FontSlotOf(QuestionFontCode).advanceAdds,
-                         gFont.advances);
+    MeasureGlyphAdvances(rows, image.width, 4, gFont.lineHeight,
+                         FontSlotOf(QuestionFontCode).advanceAdds, gFont.advances);
     gFont.loaded = true;
     return true;
 }
