@@ -69,6 +69,10 @@ int32_t AnswerClockFrame(int32_t leftMs) {
     return frame;
 }
 
+bool ClockWarningShows(int32_t leftMs) {
+    return leftMs > 0 && leftMs < WarningFromMs;
+}
+
 bool StepClockWarning() {
     AnswerClock& c = gAnswerClock;
     uint32_t now = timeGetTime();

@@ -33,5 +33,7 @@ int32_t AnswerTimeLeft();
 
 // Frame of the timer picture for the time left: 0 with most time left, 14 with none.
 int32_t AnswerClockFrame(int32_t leftMs);
+// Whether the low-time warning runs with this much time left: under six seconds, not yet out.
+bool ClockWarningShows(int32_t leftMs);
 // Steps the low-time warning when its toggle is due; true when this toggle lights it (a tick).
 bool StepClockWarning();

@@ -31,3 +31,11 @@ SlidingTeam StartSlide(ScreenPoint from, ScreenPoint target);
 void MoveSlide(SlidingTeam& slide);
 // After the frame is shown: notes arrival and puts the picture on its target.
 void CheckSlideArrival(SlidingTeam& slide);
+
+// The three big teams in their panels with their prizes (knocked out ones dimmed).
+void DrawBigTeams();
+// The stage's opening: the big teams' small pictures slide forward, then the big pictures rise.
+void FinalIntro();
+// Up to three questions, one per big team; leaves GameState at GameFinalWon with WinAmount set,
+// or at AnswerWrong with WinAmount 0.
+void RunFinalStage();

@@ -15,3 +15,12 @@ RemovalStep PlanRemoval();
 // Marks a random standing ordinary team as knocked out and returns its number; -1 when no
 // ordinary team stands (then nothing changes).
 int32_t KnockOutTeam();
+
+// The whole removal step with its panels, fades, sounds and numbers. Returns the teams that
+// went (ordinary and the joker's).
+int32_t RemoveTeams();
+// Knocks out one team and fades its picture from standing to knocked out; false when no
+// ordinary team was left to knock out.
+bool FadeOutTeam();
+// The grid of rival teams over the game background.
+void DrawTeams();

@@ -3,6 +3,7 @@
 #include "display/resource_images.h"
 #include "display/screen_changes.h"
 #include "display/sprites.h"
+#include "game/game.h"
 #include "game/packs.h"
 #include "records/audit.h"
 #include "shell/startup.h"
@@ -18,15 +19,11 @@ void ShutdownDisplayAtExit() {
 bool NoSoundYet() {
     return true;
 }
-void NoImagesToLoadYet() {
-    LoadingTick();
-}
 bool NoMenuYet() {
     return false;
 }
-void NoGameYet() {}
-int NoPrizeYet() {
-    return 0;
+void PlayOneGame() {
+    PlayGame();
 }
 }  // namespace
 
@@ -37,11 +34,11 @@ StartupSteps DefaultStartupSteps() {
     steps.loadAuditRecord = LoadAuditRecord;
     steps.checkQuestionPacks = CheckQuestionPacks;
     steps.initSound = NoSoundYet;
-    steps.loadGameImages = NoImagesToLoadYet;
+    steps.loadGameImages = LoadGameImages;
     steps.crossFadeToMenu = CrossFadeToMenu;
     steps.runMenu = NoMenuYet;
-    steps.playGame = NoGameYet;
-    steps.gameWinAmount = NoPrizeYet;
+    steps.playGame = PlayOneGame;
+    steps.gameWinAmount = GameWinAmount;
     steps.blankScreen = BlankScreen;
     steps.releaseResourceImages = ReleaseResourceImages;
     steps.shutdownDisplay = ShutdownDisplayAtExit;

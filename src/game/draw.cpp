@@ -1,0 +1,41 @@
+#include "game/draw.h"
+
+#include "game/outside.h"
+#include "game/panels.h"
+#include "platform/clock.h"
+#include "shell/timing.h"
+
+void RestoreGameBackground(int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
+    gGameOutside.restoreImage(GameBackgroundImage, x0, x1, y0, y1);
+}
+
+void DrawGameBackground() {
+    RestoreGameBackground(0, 800, 0, 600);
+}
+
+void DrawKeyedPicture(const char* path, int32_t frame, int32_t x, int32_t y) {
+    gGameOutside.drawSprite(path, frame, x, y, false, 1.0f);
+}
+
+void DrawAlphaPicture(const char* path, int32_t frame, int32_t x, int32_t y, float opacity) {
+    gGameOutside.drawSprite(path, frame, x, y, true, opacity);
+}
+
+void DrawMessagePanel(int32_t frame) {
+    DrawKeyedPicture(MessagePanelPicture, frame, MessagePanelX, MessagePanelY);
+}
+
+void DrawAnswerButtons(int32_t trueFrame, int32_t falseFrame) {
+    DrawKeyedPicture(TruePicture, trueFrame, 493, 440);
+    DrawKeyedPicture(FalsePicture, falseFrame, 493, 513);
+}
+
+void WaitOnAnimationTimer(uint32_t ms) {
+    StartTransition(ms);
+    while (!TransitionDone()) ClockIdle();
+}
+
+void WaitPlain(uint32_t ms) {
+    uint32_t start = timeGetTime();
+    while (timeGetTime() - start < ms) ClockIdle();
+}

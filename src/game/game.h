@@ -1,0 +1,17 @@
+// One paid game from the set-up to the end screens and the payment, and the game's pictures.
+#pragma once
+#include <cstdint>
+
+// Loads the game's pictures once at start-up, keeping the loading screen alive between loads.
+void LoadGameImages();
+// Runs one paid game to its end; returns 0.
+int PlayGame();
+// Main-round questions until the game is lost or the final stage is due.
+void RunRounds();
+// Resets the game record and shows the opening display.
+void SetUpGame();
+void ShowGameOverScreen();
+// The won game's screen, and the payment of the prize.
+void ShowWinScreen(int32_t amount);
+// The prize of the game just played.
+int GameWinAmount();

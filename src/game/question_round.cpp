@@ -1,0 +1,202 @@
+#include "game/question_round.h"
+
+#include "display/display.h"
+#include "game/answer_clock.h"
+#include "game/draw.h"
+#include "game/effects.h"
+#include "game/final_stage.h"
+#include "game/helps.h"
+#include "game/outside.h"
+#include "game/packs.h"
+#include "game/panels.h"
+#include "game/removal.h"
+#include "game/session.h"
+#include "platform/clock.h"
+#include "records/audit.h"
+#include "shell/buttons.h"
+#include "shell/timing.h"
+#include "shell/window.h"
+
+namespace {
+constexpr int32_t TimerX = 576, TimerY = 437;
+constexpr int32_t ButtonTrue = 0, ButtonFalse = 1, ButtonPass = 2, ButtonJoker = 3;
+
+void RestoreTimerRect() {
+    RestoreGameBackground(574, 660, 435, 583);
+}
+
+void DrawTimer(int32_t frame) {
+    RestoreTimerRect();
+    DrawAlphaPicture(TimerPicture, frame, TimerX, TimerY, 1.0f);
+}
+
+// The timer picture runs in from its last frame to its first to the sound of pouring.
+void PourInAnswerClock() {
+    RestoreTimerRect();
+    Present();
+    gGameOutside.playEffect(EffectPour);
+    StartTransition(1000);
+    while (!TransitionDone()) {
+        uint32_t s = TransitionProgress(15);
+        if (s > 14) s = 14;
+        DrawTimer(14 - static_cast<int32_t>(s));
+        Present();
+    }
+}
+
+// The time-up message flashes with the first opening frame for a second.
+void FlashTimeUp() {
+    gGameOutside.playEffect(EffectTimeOut);
+    uint32_t start = timeGetTime();
+    for (uint32_t elapsed = 0; elapsed < 1000; elapsed = timeGetTime() - start) {
+        DrawMessagePanel((elapsed / 100) % 2 == 0 ? PanelOpening1 : PanelTimeUp);
+        Present();
+    }
+}
+
+void DrawQuestionScreenFront() {
+    DrawMessagePanel(PanelQuestion);
+    DrawAnswerButtons(1, 1);
+    gGameOutside.drawQuestionText(QuestionText());
+    DrawAnswerClock();
+}
+
+int32_t PassesLeftNow() {
+    return gGameSession.PassesLeft;
+}
+int32_t JokersLeftNow() {
+    return gGameSession.JokersLeft;
+}
+}  // namespace
+
+void StartAnswerClock(int32_t ms, bool quiet) {
+    if (!quiet) {
+        PourInAnswerClock();
+        Present();
+    }
+    ArmAnswerClock(ms);
+}
+
+void DrawAnswerClock() {
+    // One reading serves the whole frame, so that the picture and the warning agree.
+    int32_t left = AnswerTimeLeft();
+    if (left <= 0) {
+        DrawTimer(14);
+        return;
+    }
+    DrawTimer(AnswerClockFrame(left));
+    if (ClockWarningShows(left)) {
+        if (StepClockWarning()) gGameOutside.playEffect(EffectTimer);
+        int32_t top = gAnswerClock.warnOn ? PanelWarning * MessagePanelFrameHeight
+                                          : PanelQuestion * MessagePanelFrameHeight;
+        gGameOutside.drawSpritePart(MessagePanelPicture, 70, top, 289, top + 36, MessagePanelX + 70,
+                                    MessagePanelY);
+    }
+    Present();
+}
+
+void RedrawQuestionScreen() {
+    DrawGameBackground();
+    FlushInput();
+    DrawTeams();
+    UpdateJokerCounter(0, false);
+    UpdatePassCounter(0, false);
+    DrawQuestionScreenFront();
+}
+
+void RedrawFinalQuestionScreen() {
+    DrawGameBackground();
+    DrawBigTeams();
+    DrawQuestionScreenFront();
+}
+
+void ConnectQuestionButtons() {
+    gButtonScreens.redrawQuestionScreen = RedrawQuestionScreen;
+    gButtonScreens.redrawFinalQuestionScreen = RedrawFinalQuestionScreen;
+    gButtonScreens.passesLeft = PassesLeftNow;
+    gButtonScreens.jokersLeft = JokersLeftNow;
+    gButtonScreens.answerTimeLeft = AnswerTimeLeft;
+}
+
+uint8_t QuestionRound(bool final, int32_t grade) {
+    uint8_t result = 1;
+    bool retryUsed = false;
+    bool done = false;
+    BumpCounter(9);
+    DrawMessagePanel(PanelQuestion);
+    DrawAnswerButtons(1, 1);
+    StartAnswerClock(AnswerTimeMs, false);
+    Present();
+    ChooseQuestionFor(final, grade, gGameSession.TotalTasksCompleted, gWinPlan.grade[0]);
+    RunAnswerClock();
+    while (!done) {
+        int32_t code = final ? WaitTrueFalseButton() : WaitTrueFalseJokerButton();
+        if (code == ButtonJoker && !final) {
+            gGameSession.JokerArmed = true;
+            UpdateJokerCounter(1, false);
+            gGameOutside.playEffect(EffectJoker);
+        } else if (code == ButtonPass && !final) {
+            DrawMessagePanel(PanelPassed);
+            UpdatePassCounter(1, false);
+            gGameOutside.playEffect(EffectSkip);
+            WaitOnAnimationTimer(600);
+            result = AnswerRight;
+            done = true;
+        } else if (code == AnswerTimeUp) {
+            FlashTimeUp();
+            result = AnswerWrong;
+            done = true;
+        } else if (code == ButtonTrue || code == ButtonFalse) {
+            PauseAnswerClock();
+            done = true;
+            int32_t answer = code == ButtonTrue ? 1 : 0;
+            DrawAnswerButtons(answer == 1 ? 1 : 0, answer == 0 ? 1 : 0);
+            Present();
+            bool right = answer == CorrectAnswer();
+            if (gGameSession.RetryOffered && !right && !retryUsed) {
+                DrawMessagePanel(PanelTryAgain);
+                Present();
+                gGameOutside.playEffect(EffectTryAgain);
+                WaitOnAnimationTimer(600);
+                retryUsed = true;
+                done = false;
+                ResumeAnswerClock();
+            } else if (right) {
+                gGameOutside.playEffectAndWait(EffectAnswerBuildUp);
+                DrawMessagePanel(PanelRight);
+                gGameOutside.playEffect(EffectCorrect);
+                result = AnswerRight;
+            } else {
+                gGameOutside.playEffectAndWait(EffectAnswerBuildUp);
+                DrawMessagePanel(PanelWrong);
+                gGameOutside.playEffect(EffectInCorrect);
+                BumpCounter(10);
+                result = AnswerWrong;
+            }
+            Present();
+            WaitOnAnimationTimer(800);
+            Present();
+        }
+    }
+    WaitPlain(500);
+    SetGameState(result);
+    return result;
+}
+
+bool AskQuestion() {
+    FlushInput();
+    DrawTeams();
+    UpdateJokerCounter(0, false);
+    UpdatePassCounter(0, false);
+    Present();
+    QuestionRound(false, 0);
+    if (GetGameState() == AnswerRight) {
+        RemoveTeams();
+        gGameSession.TotalTasksCompleted += 1;
+    }
+    DrawTeams();
+    UpdateJokerCounter(0, false);
+    UpdatePassCounter(0, false);
+    Present();
+    return true;
+}
