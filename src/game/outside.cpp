@@ -1,6 +1,12 @@
 #include "game/outside.h"
 
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "display/resource_images.h"
+#include "display/sprites.h"
 
 namespace {
 // The records of the resource images the game loads, by id.
@@ -23,11 +29,32 @@ void RestoreResourceImage(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_
     DrawResourceFrame(image, 0, 0, 0, &clip, false);
 }
 
+// The sprites the game loaded, by the path they were loaded with; they live until exit.
+std::vector<std::pair<const char*, DisplaySurfacePtr>> gGameSprites;
+
+void LoadGameSprite(const char* path, int32_t frames) {
+    DisplaySurfacePtr surface = LoadSprite(path, frames);
+    if (surface) gGameSprites.emplace_back(path, std::move(surface));
+}
+
+void DrawGameSprite(const char* path, int32_t frame, int32_t x, int32_t y, bool alpha,
+                    float opacity) {
+    DisplaySurface* surface = LoadedSprite(path);
+    if (!surface) return;
+    DrawSprite(surface, GetFrameRect(path, frame), DisplayBackBuffer(), x, y, 1.0f, 1.0f, 0.0f,
+               alpha, opacity);
+}
+
+void DrawGameSpritePart(const char* path, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                        int32_t x, int32_t y) {
+    DisplaySurface* surface = LoadedSprite(path);
+    if (!surface) return;
+    RECT part{left, top, right, bottom};
+    DrawSprite(surface, &part, DisplayBackBuffer(), x, y);
+}
+
 // Calls whose subsystems are not in the program yet: they draw, play and pay nothing.
-void NoSpriteYet(const char*, int32_t, int32_t, int32_t, bool, float) {}
-void NoSpritePartYet(const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void NoTextYet(const char*) {}
-void NoSpriteLoadYet(const char*, int32_t) {}
 void NoEffectYet(uint8_t) {}
 void NoSoundYet() {}
 void NoPaymentYet(int16_t) {}
@@ -35,13 +62,25 @@ void NoPaymentYet(int16_t) {}
 
 GameOutside gGameOutside = DefaultGameOutside();
 
+DisplaySurface* LoadedSprite(const char* path) {
+    for (auto& [name, surface] : gGameSprites)
+        if (name == path) return surface.get();
+    for (auto& [name, surface] : gGameSprites)
+        if (std::strcmp(name, path) == 0) return surface.get();
+    return nullptr;
+}
+
+void ForgetGameSprites() {
+    gGameSprites.clear();
+}
+
 GameOutside DefaultGameOutside() {
     GameOutside o{};
     o.restoreImage = RestoreResourceImage;
-    o.drawSprite = NoSpriteYet;
-    o.drawSpritePart = NoSpritePartYet;
+    o.drawSprite = DrawGameSprite;
+    o.drawSpritePart = DrawGameSpritePart;
     o.drawQuestionText = NoTextYet;
-    o.loadSprite = NoSpriteLoadYet;
+    o.loadSprite = LoadGameSprite;
     o.loadResourceImage = LoadGameResourceImage;
     o.playEffect = NoEffectYet;
     o.playEffectAndWait = NoEffectYet;

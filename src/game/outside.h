@@ -27,5 +27,12 @@ struct GameOutside {
     void (*payPrize)(int16_t amount);
 };
 extern GameOutside gGameOutside;
+
+struct DisplaySurface;
+// The surface of a sprite the game loaded at start-up (the menu's pictures among them), found by
+// the path it was loaded with; null when it was not loaded.
+DisplaySurface* LoadedSprite(const char* path);
+// Releases the loaded sprites (at exit, and between tests).
+void ForgetGameSprites();
 // The table as the real program has it.
 GameOutside DefaultGameOutside();

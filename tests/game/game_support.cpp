@@ -16,6 +16,7 @@
 
 OutsideLog gOutsideLog;
 ScriptedPlayer gPlayer;
+std::function<void()> gOnPlayTaken;
 
 bool OutsideLog::Shown(int32_t panel) const {
     return std::find(panels.begin(), panels.end(), panel) != panels.end();
@@ -26,16 +27,33 @@ int32_t OutsideLog::Count(uint8_t effect) const {
 }
 
 namespace {
-void LogSprite(const char* path, int32_t frame, int32_t, int32_t, bool alpha, float) {
+// The program's own calls, which the log passes drawing on to when the harness draws for real.
+GameOutside gReal;
+bool gDrawForReal = false;
+
+void LogRestore(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
+    if (gDrawForReal) gReal.restoreImage(id, x0, x1, y0, y1);
+}
+void LogSprite(const char* path, int32_t frame, int32_t x, int32_t y, bool alpha, float opacity) {
     if (std::string(path) == MessagePanelPicture) gOutsideLog.panels.push_back(frame);
     if (!alpha) gOutsideLog.keyedDraws.emplace_back(path, frame);
+    if (gDrawForReal) gReal.drawSprite(path, frame, x, y, alpha, opacity);
 }
-void LogSpritePart(const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {
+void LogSpritePart(const char* path, int32_t l, int32_t t, int32_t r, int32_t b, int32_t x,
+                   int32_t y) {
     ++gOutsideLog.warningStrips;
+    if (gDrawForReal) gReal.drawSpritePart(path, l, t, r, b, x, y);
 }
-void LogQuestionText(const char*) {
+void LogQuestionText(const char* text) {
     ++gOutsideLog.questionTexts;
     gPlayer.asking = true;
+    if (gDrawForReal) gReal.drawQuestionText(text);
+}
+void LogLoadSprite(const char* path, int32_t frames) {
+    if (gDrawForReal) gReal.loadSprite(path, frames);
+}
+void LogLoadImage(int32_t id) {
+    if (gDrawForReal) gReal.loadResourceImage(id);
 }
 // The game's reaction to a press retires the play that caused it.
 void React(uint8_t id) {
@@ -50,6 +68,7 @@ void React(uint8_t id) {
     if (done) {
         ++gPlayer.next;
         gPlayer.pressed = false;
+        if (gOnPlayTaken) gOnPlayTaken();
     }
 }
 void LogEffect(uint8_t id) {
@@ -65,13 +84,13 @@ void LogMusicStop() {
 void LogPayment(int16_t amount) {
     gOutsideLog.payments.push_back(amount);
 }
-void NoImage(int32_t, int32_t, int32_t, int32_t, int32_t) {}
-void NoLoad(const char*, int32_t) {}
-void NoImageLoad(int32_t) {}
 
-bool PlayerPresses(uint32_t, int16_t& x, int16_t& y) {
+}  // namespace
+
+bool gScriptedPress(uint32_t, int16_t& x, int16_t& y) {
     ScriptedPlayer& p = gPlayer;
     if (!p.asking || p.next >= p.plays.size()) return false;
+    if (AnswerTimeLeft() >= p.answerBelowMs) return false;
     p.asking = false;
     Play play = p.plays[p.next];
     bool truth = CorrectAnswer() == 1;
@@ -102,9 +121,9 @@ bool PlayerPresses(uint32_t, int16_t& x, int16_t& y) {
     ++p.presses;
     return true;
 }
-}  // namespace
 
-void StartGameHarness(uint32_t seed) {
+void StartGameHarness(uint32_t seed, bool drawForReal) {
+    gDrawForReal = drawForReal;
     SelectBackend(Backend::Headless);
     HeadlessResetInput();
     PlatformRegisterClass("BRINDLEMARK", MainWindowProc);
@@ -118,20 +137,22 @@ void StartGameHarness(uint32_t seed) {
     SeedRandom(seed);
     gOutsideLog = OutsideLog{};
     gPlayer = ScriptedPlayer{};
-    GameOutside o = DefaultGameOutside();
-    o.restoreImage = NoImage;
+    gOnPlayTaken = nullptr;
+    gReal = DefaultGameOutside();
+    GameOutside o = gReal;
+    o.restoreImage = LogRestore;
     o.drawSprite = LogSprite;
     o.drawSpritePart = LogSpritePart;
     o.drawQuestionText = LogQuestionText;
-    o.loadSprite = NoLoad;
-    o.loadResourceImage = NoImageLoad;
+    o.loadSprite = LogLoadSprite;
+    o.loadResourceImage = LogLoadImage;
     o.playEffect = LogEffect;
     o.playEffectAndWait = LogEffect;
     o.stopAllEffects = LogStopAll;
     o.stopMusic = LogMusicStop;
     o.payPrize = LogPayment;
     gGameOutside = o;
-    HeadlessSetPressSource(PlayerPresses);
+    HeadlessSetPressSource(gScriptedPress);
 }
 
 void StopGameHarness() {

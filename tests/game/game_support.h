@@ -38,12 +38,19 @@ struct ScriptedPlayer {
     bool pressed = false;  // a press of the current play awaits the game's reaction
     bool asking = false;   // the question screen was redrawn since the last press
     int32_t presses = 0;
+    int32_t answerBelowMs = 1000000;  // touches only once the answer clock shows less than this
 };
 extern ScriptedPlayer gPlayer;
 
 // Headless backend, virtual clock stepping 1 ms a read, the log hooked in, the player pressing.
-void StartGameHarness(uint32_t seed);
+// With drawForReal the logged calls also go on to the display (which the caller brings up).
+void StartGameHarness(uint32_t seed, bool drawForReal = false);
 void StopGameHarness();
+#include <functional>
+// The player's own press decision, for harnesses that look at the screen before it.
+bool gScriptedPress(uint32_t now, int16_t& x, int16_t& y);
+// Called each time the game takes one of the player's plays.
+extern std::function<void()> gOnPlayTaken;
 // A game where the player makes these plays, then touches nothing.
 void ScriptPlays(std::vector<Play> plays);
 // `count` plays of one kind.
