@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "display/fonts.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"
 
@@ -18,7 +19,17 @@ bool IsFontImage(int32_t id) {
 
 void LoadGameResourceImage(int32_t id) {
     if (id < 1 || id > ResourceImageRowCount) return;
-    LoadResourceImage(gGameImages[id], id, static_cast<int16_t>(IsFontImage(id) ? 96 : 1));
+    if (IsFontImage(id))
+        LoadResourceImage(FontImage(id), id, 96);
+    else
+        LoadResourceImage(gGameImages[id], id, 1);
+}
+
+// The question text: font 7 in the box at (155, 466), 315 x 110, lines and block centred.
+void DrawQuestionText(const char* text) {
+    CentreLines = true;
+    CentreBlock = true;
+    DrawFontText(text, 155, 466, 315, 110, 7);
 }
 
 void RestoreResourceImage(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
@@ -54,7 +65,6 @@ void DrawGameSpritePart(const char* path, int32_t left, int32_t top, int32_t rig
 }
 
 // Calls whose subsystems are not in the program yet: they draw, play and pay nothing.
-void NoTextYet(const char*) {}
 void NoEffectYet(uint8_t) {}
 void NoSoundYet() {}
 void NoPaymentYet(int16_t) {}
@@ -79,7 +89,7 @@ GameOutside DefaultGameOutside() {
     o.restoreImage = RestoreResourceImage;
     o.drawSprite = DrawGameSprite;
     o.drawSpritePart = DrawGameSpritePart;
-    o.drawQuestionText = NoTextYet;
+    o.drawQuestionText = DrawQuestionText;
     o.loadSprite = LoadGameSprite;
     o.loadResourceImage = LoadGameResourceImage;
     o.playEffect = NoEffectYet;

@@ -127,7 +127,7 @@ uint8_t QuestionRound(bool final, int32_t grade) {
     DrawAnswerButtons(1, 1);
     StartAnswerClock(AnswerTimeMs, false);
     Present();
-    ChooseQuestionFor(final, grade, gGameSession.TotalTasksCompleted, gWinPlan.grade[0]);
+    ChooseQuestion(final, grade);
     RunAnswerClock();
     while (!done) {
         int32_t code = final ? WaitTrueFalseButton() : WaitTrueFalseJokerButton();
