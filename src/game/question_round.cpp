@@ -98,7 +98,8 @@ void DrawAnswerClock() {
 void RedrawQuestionScreen() {
     DrawGameBackground();
     FlushInput();
-    DrawTeams();
+    // The grid's own background restore would repaint what was just drawn.
+    DrawTeamPictures();
     UpdateJokerCounter(0, false);
     UpdatePassCounter(0, false);
     DrawQuestionScreenFront();

@@ -24,3 +24,5 @@ int32_t RemoveTeams();
 bool FadeOutTeam();
 // The grid of rival teams over the game background.
 void DrawTeams();
+// The team pictures alone, for a screen that has just drawn the whole background.
+void DrawTeamPictures();

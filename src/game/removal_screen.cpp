@@ -23,6 +23,10 @@ int32_t FadeOutTeams(int32_t times) {
 
 void DrawTeams() {
     RestoreGameBackground(0, 800, 47, 430);
+    DrawTeamPictures();
+}
+
+void DrawTeamPictures() {
     for (const Team& t : gGameSession.Teams) {
         if (t.standing)
             DrawAlphaPicture(SmallTeamsPicture, t.picture, t.x, t.y, 1.0f);
