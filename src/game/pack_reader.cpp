@@ -117,6 +117,7 @@ bool CheckQuestionPacks() {
 }
 
 void LoadQuestion(int32_t level, int32_t answer) {
+    gPackReader.level = level;
     const PackEntry* row = PackTable;
     while (row->path && !(row->answer == answer && row->level == level)) ++row;
     // A pack that cannot be opened now (it was there at start-up) is shown as missing.

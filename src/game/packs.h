@@ -37,6 +37,7 @@ struct PackReader {
     uint8_t line[PackLineSize];
     char questionText[QuestionTextSize];
     int32_t correctAnswer;
+    int32_t level;  // the level of the current question
 };
 extern PackReader gPackReader;
 

@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+
 std::string TranslatePath(std::string_view path) {
     std::string out(path);
     for (char& c : out)
@@ -78,4 +80,10 @@ bool ReplaceFile(const char* from, const char* to) {
         close(fd);
     }
     return true;
+}
+
+std::string MakeTemporaryFolder(const char* prefix) {
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
+    return mkdtemp(pattern.data()) ? pattern : std::string();
 }

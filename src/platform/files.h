@@ -25,5 +25,7 @@ bool DeleteFileAt(const char* path);
 bool ClearReadOnly(const char* path);
 // Flushes the stream and forces its bytes to the disk.
 bool FlushToDisk(FILE* file);
+// Makes a new, empty folder under the system's temporary folder; its path, or empty on failure.
+std::string MakeTemporaryFolder(const char* prefix);
 // Atomically replaces `to` with `from`, and makes the rename durable.
 bool ReplaceFile(const char* from, const char* to);

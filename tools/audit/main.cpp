@@ -6,6 +6,7 @@
 
 #include "platform/files.h"
 #include "records/audit.h"
+#include "records/audit_meanings.h"
 
 namespace {
 constexpr const char* Trailer = " - Inf File Written ";
@@ -15,37 +16,6 @@ constexpr size_t DateLength = 8;
 const char* const BandRanges[7] = {"1000 or more",      "600 to below 1000",  "200 to below 600",
                                    "-400 to below 200", "-800 to below -400", "-1000 to below -800",
                                    "below -1000"};
-
-std::string CounterMeaning(int id) {
-    static const int prizes[15] = {50,  100, 150, 200,  300,  400,  500, 600,
-                                   700, 800, 900, 1000, 1200, 1600, 2000};
-    char text[96];
-    if (id == 0) return "games bought";
-    if (id >= 1 && id <= 7) {
-        std::snprintf(text, sizeof text, "games started at payout band %d", id - 1);
-        return text;
-    }
-    if (id == 8 || id == 40 || id == 41) return "reserved";
-    if (id == 9) return "questions put";
-    if (id == 10) return "wrong answers";
-    if (id >= 11 && id <= 25) {
-        int p = prizes[id - 11];
-        std::snprintf(text, sizeof text, "games won with a prize of %d.%02d pounds", p / 100,
-                      p % 100);
-        return text;
-    }
-    if (id == 26) return "final stages lost without a big team beaten";
-    if (id == 27) return "total prize value won (pence)";
-    if (id >= 28 && id <= 34) {
-        std::snprintf(text, sizeof text, "prize value won at payout band %d (pence)", id - 28);
-        return text;
-    }
-    if (id == 35) return "games won";
-    if (id == 36) return "games bought with the bank under 5.00 pounds";
-    if (id == 37) return "games bought with the bank at 5.00 to 9.99 pounds";
-    if (id == 38) return "games bought with the bank at 10.00 pounds or more";
-    return "seconds of play";
-}
 
 bool IsRecordDate(const std::string& date) {
     if (date.size() != DateLength || date[2] != '/' || date[5] != '/') return false;
@@ -76,7 +46,7 @@ void PrintText(const char* path, const AuditRecord& r, const std::string& date) 
     std::printf("Payout band        %d (balance %s)\n\n", band, BandRanges[band]);
     std::printf(" id  %-52s %11s\n", "counter", "value");
     for (int id = 0; id < AuditCounterCount; ++id)
-        std::printf("%3d  %-52s %11d\n", id, CounterMeaning(id).c_str(), r.counter[id]);
+        std::printf("%3d  %-52s %11d\n", id, AuditCounterMeaning(id).c_str(), r.counter[id]);
 }
 
 void PrintJson(const char* path, const AuditRecord& r, const std::string& date) {
@@ -91,7 +61,7 @@ void PrintJson(const char* path, const AuditRecord& r, const std::string& date) 
     std::printf("  \"payout_band\": %d,\n  \"counters\": [\n", PayoutBandOf(r.balance[0]));
     for (int id = 0; id < AuditCounterCount; ++id)
         std::printf("    {\"id\": %d, \"meaning\": \"%s\", \"value\": %d}%s\n", id,
-                    CounterMeaning(id).c_str(), r.counter[id],
+                    AuditCounterMeaning(id).c_str(), r.counter[id],
                     id + 1 < AuditCounterCount ? "," : "");
     std::printf("  ]\n}\n");
 }
