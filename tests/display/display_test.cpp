@@ -341,6 +341,12 @@ TEST_P(FadeTest, LostWorkSurfacesAreRestoredOrShutTheDisplay) {
     CaptureFadeTarget(nullptr);
     BlendFade(0, nullptr, 0);
     EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Colour(0, 255, 0));
+    // A lost back buffer is restored by the copy to it.
+    FillRect(*DisplayBackBuffer(), RECT{0, 0, 800, 600}, 0);
+    DisplayBackBuffer()->MarkLost();
+    BlendFade(0, nullptr, 2);
+    EXPECT_EQ(DisplayBackBuffer()->IsLost(), DD_OK);
+    EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Colour(0, 255, 0));
     DisplayWorkSurface(0)->MarkLost();
     DisplayWorkSurface(0)->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
     BlendFade(50, nullptr, 0);
