@@ -185,6 +185,30 @@ TEST(PackGeneratorTest, FalseCapitalsBelongToAnotherCountryOfTheSameContinent) {
     EXPECT_EQ(continents, 6);
 }
 
+TEST(PackGeneratorTest, FalseCitiesNeverNameAnAvoidedCountry) {
+    SourceFolder src;
+    src.Write("facts/cities.csv",
+              "city,country,continent,lat,zone,tier,source,avoid\n"
+              "Vancouver,Canada,North America,49.3,,1,t,the United States\n"
+              "Seattle,the United States,North America,47.6,,1,t,\n"
+              "Tijuana,Mexico,North America,32.5,,1,t,\n");
+    std::vector<Statement> out;
+    std::vector<std::string> errors;
+    GenerateStatements(src.root.string(), out, errors);
+    ASSERT_TRUE(errors.empty());
+    int falseVancouver = 0;
+    for (const Statement& s : out) {
+        if (s.text.rfind("Vancouver is a city in ", 0) == 0 && !s.truth) {
+            EXPECT_EQ(s.text, "Vancouver is a city in Mexico.");
+            ++falseVancouver;
+        }
+        if (s.text.find("Hemisphere") != std::string::npos) {
+            EXPECT_EQ(s.truth, s.text.find("Northern") != std::string::npos) << s.text;
+        }
+    }
+    EXPECT_EQ(falseVancouver, 1);
+}
+
 TEST(PackGeneratorTest, FalseYearsMoveFarEnoughAndArithmeticIsRight) {
     SourceFolder src;
     src.Write("facts/events.csv",

@@ -219,8 +219,12 @@ void Cities(Generator& g, const FactTable& t) {
         if (!tier) continue;
         const std::string &city = t.Get(r, "city"), &country = t.Get(r, "country");
         Draw d(city + "|city");
+        // A country with a town of the same name is never the wrong answer.
+        const std::string avoid = ";" + t.Get(r, "avoid") + ";";
         int o = Generator::Other(t, r, d, [&](size_t x) {
-            return t.Get(x, "continent") == t.Get(r, "continent") && t.Get(x, "country") != country;
+            const std::string& other = t.Get(x, "country");
+            return t.Get(x, "continent") == t.Get(r, "continent") && other != country &&
+                   avoid.find(";" + other + ";") == std::string::npos;
         });
         Pair(g, t, r, tier, 0, city + " is a city in " + country + ".",
              o < 0 ? "" : city + " is a city in " + t.Get(static_cast<size_t>(o), "country") + ".");
