@@ -8,6 +8,7 @@
 #include "records/audit.h"
 #include "shell/startup.h"
 #include "shell/timing.h"
+#include "sound/effects.h"
 
 namespace {
 // The display's own shutdown answers false for its callers; the exit path ignores that.
@@ -16,9 +17,6 @@ void ShutdownDisplayAtExit() {
     ShutdownDisplay();
 }
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
-bool NoSoundYet() {
-    return true;
-}
 bool NoMenuYet() {
     return false;
 }
@@ -33,7 +31,7 @@ StartupSteps DefaultStartupSteps() {
     steps.showLoadingPicture = ShowLoadingPicture;
     steps.loadAuditRecord = LoadAuditRecord;
     steps.checkQuestionPacks = CheckQuestionPacks;
-    steps.initSound = NoSoundYet;
+    steps.initSound = InitSound;
     steps.loadGameImages = LoadGameImages;
     steps.crossFadeToMenu = CrossFadeToMenu;
     steps.runMenu = NoMenuYet;
