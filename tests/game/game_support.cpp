@@ -7,6 +7,7 @@
 #include "game/outside.h"
 #include "game/packs.h"
 #include "game/panels.h"
+#include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
@@ -93,6 +94,12 @@ bool gScriptedPress(uint32_t, int16_t& x, int16_t& y) {
     if (AnswerTimeLeft() >= p.answerBelowMs) return false;
     p.asking = false;
     Play play = p.plays[p.next];
+    // A random player does not reach for a help that is not there: it answers instead.
+    if (p.answerForMissingHelps && ((play == Play::Pass && gGameSession.PassesLeft == 0) ||
+                                    (play == Play::Joker && gGameSession.JokersLeft == 0))) {
+        play = Play::Right;
+        p.plays[p.next] = play;
+    }
     bool truth = CorrectAnswer() == 1;
     switch (play) {
         case Play::Right:

@@ -38,7 +38,9 @@ struct ScriptedPlayer {
     bool pressed = false;  // a press of the current play awaits the game's reaction
     bool asking = false;   // the question screen was redrawn since the last press
     int32_t presses = 0;
-    int32_t answerBelowMs = 1000000;  // touches only once the answer clock shows less than this
+    int32_t answerBelowMs = 1000000;
+    bool answerForMissingHelps = false;  // a pass or joker with none left becomes a right answer //
+                                         // touches only once the answer clock shows less than this
 };
 extern ScriptedPlayer gPlayer;
 
