@@ -38,7 +38,9 @@ SourceReport CheckStatements(const std::vector<Statement>& statements, FitTest f
     report.fitChecked = fits != nullptr;
     std::map<std::string, std::string> seen;
     for (const Statement& s : statements) {
-        std::string shown = "\"" + ToUtf8(s.text) + "\"";
+        std::string shown = ToUtf8(s.text);
+        shown.insert(shown.begin(), '"');
+        shown.push_back('"');
         if (s.level < 1 || s.level > 24) {
             report.problems.push_back(s.origin + ": level " + std::to_string(s.level) +
                                       " is outside 1 to 24: " + shown);

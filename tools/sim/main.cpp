@@ -1,0 +1,146 @@
+// brindlemark-sim: plays many games of the real cabinet program headless, with
+// a simulated player, and reports the payout figures an operator tunes a
+// cabinet by.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "credit/link.h"
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "shell/startup.h"
+#include "sim_player.h"
+#include "sim_report.h"
+#include "sim_service.h"
+
+namespace {
+int Usage() {
+    std::fprintf(stderr,
+                 "usage: brindlemark-sim [--games N] [--seed S] [--skill P | --skill "
+                 "P1,P2,P3]\n"
+                 "                       [--port N] [--frames] [--stage DIR]\n"
+                 "  --skill   chance of a right answer, for all grades or for grades 1, "
+                 "2, 3\n"
+                 "  --port    play against the credit service on 127.0.0.1:N (default: "
+                 "one in memory)\n"
+                 "  --frames  draw every frame as the cabinet would (slower)\n"
+                 "  --stage   the cabinet's files (default: the build's stage folder)\n");
+    return 2;
+}
+
+bool ParseSkill(const char* text, double skill[3]) {
+    char* end = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        skill[i] = std::strtod(text, &end);
+        if (end == text || skill[i] < 0 || skill[i] > 1) return false;
+        if (*end == 0) {
+            for (int j = i + 1; j < 3; ++j) skill[j] = skill[i];
+            return i == 0 || i == 2;
+        }
+        if (*end != ',') return false;
+        text = end + 1;
+    }
+    return *end == 0;
+}
+
+bool ParseNumber(const char* text, uint64_t limit, uint64_t& value) {
+    char* end = nullptr;
+    unsigned long long v = std::strtoull(text, &end, 10);
+    if (end == text || *end || text[0] == '-' || v > limit) return false;
+    value = v;
+    return true;
+}
+
+// The cabinet's working folder for the run: the staged files linked in, records
+// written apart.
+std::filesystem::path MakeWorkFolder(const std::filesystem::path& stage) {
+    std::filesystem::path work = MakeTemporaryFolder("brindlemark-sim");
+    if (work.empty()) return work;
+    for (const char* item : {"Graphic_resource", "sounds", "Questions"})
+        if (std::filesystem::exists(stage / item))
+            std::filesystem::create_directory_symlink(std::filesystem::absolute(stage / item),
+                                                      work / item);
+    return work;
+}
+
+std::filesystem::path DefaultStage(const char* argv0) {
+    std::error_code ec;
+    std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
+    if (ec) self = argv0;
+    for (std::filesystem::path p :
+         {self.parent_path() / "../../stage", self.parent_path() / "../share/brindlemark"})
+        if (std::filesystem::exists(p / "Questions")) return p;
+    return "/usr/share/brindlemark";
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimSettings settings;
+    std::filesystem::path stage = DefaultStage(argv[0]);
+    uint16_t realPort = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        uint64_t v = 0;
+        bool hasValue = i + 1 < argc;
+        if (a == "--frames") {
+            settings.frames = true;
+        } else if (a == "--games" && hasValue && ParseNumber(argv[++i], 100000000, v) && v > 0) {
+            settings.games = v;
+        } else if (a == "--seed" && hasValue && ParseNumber(argv[++i], 0xFFFFFFFFu, v)) {
+            settings.seed = static_cast<uint32_t>(v);
+        } else if (a == "--skill" && hasValue && ParseSkill(argv[++i], settings.skill)) {
+        } else if (a == "--port" && hasValue && ParseNumber(argv[++i], 65535, v) && v > 0) {
+            realPort = static_cast<uint16_t>(v);
+        } else if (a == "--stage" && hasValue) {
+            stage = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+    if (!std::filesystem::exists(stage / "Questions")) {
+        std::fprintf(stderr, "brindlemark-sim: no question packs under %s (use --stage)\n",
+                     stage.c_str());
+        return 1;
+    }
+
+    bool memoryService = realPort == 0;
+    settings.servicePort = memoryService ? StartMemoryService(0, 0) : realPort;
+    if (settings.servicePort == 0 || !ConnectPlayerLine(settings.servicePort)) {
+        std::fprintf(stderr, "brindlemark-sim: cannot reach a credit service\n");
+        return 1;
+    }
+    SimMoney money;
+    money.startCredit = PlayerExchange("CGET\r\n");
+    money.startBank = PlayerExchange("BGET\r\n");
+
+    std::filesystem::path old = std::filesystem::current_path();
+    std::filesystem::path work = MakeWorkFolder(stage);
+    if (work.empty()) {
+        std::fprintf(stderr, "brindlemark-sim: cannot make a working folder\n");
+        return 1;
+    }
+    std::filesystem::current_path(work);
+
+    SelectBackend(Backend::Headless);
+    // The game seeds its generator from the clock: the seed sets where the clock
+    // starts.
+    ClockUseVirtual(0x01000000u + settings.seed * 7919u, 4);
+    CreditServicePort = settings.servicePort;
+    InstallSimPlayer(settings);
+    int exitCode = WinMain();
+
+    money.endCredit = PlayerExchange("CGET\r\n");
+    money.endBank = PlayerExchange("BGET\r\n");
+    ClosePlayerLine();
+    if (memoryService) StopMemoryService();
+    std::filesystem::current_path(old);
+    std::filesystem::remove_all(work);
+    if (exitCode != 0) {
+        std::fprintf(stderr, "brindlemark-sim: the cabinet ended with code %d\n", exitCode);
+        return 1;
+    }
+    return PrintSimReport(settings, money, memoryService) ? 0 : 1;
+}

@@ -1,0 +1,186 @@
+#include "sim_player.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "credit/link.h"
+#include "game/answer_clock.h"
+#include "game/game.h"
+#include "game/outside.h"
+#include "game/packs.h"
+#include "game/session.h"
+#include "platform/clock.h"
+#include "platform/net.h"
+#include "platform/window.h"
+#include "records/audit.h"
+#include "shell/startup.h"
+
+SimTally gSimTally;
+
+namespace {
+// Touch points: the middle of each button the player uses.
+constexpr int16_t MainMenuX = 90, MainMenuY = 510;
+constexpr int16_t StartX = 700, StartY = 480;
+constexpr int16_t AnswerX = 520, TrueY = 470, FalseY = 540;
+constexpr int16_t PassX = 60, PassY = 520;
+constexpr int16_t JokerX = 730, JokerY = 520;
+constexpr int32_t AnswerWindowMs = 20000;
+
+SimSettings gSettings;
+SocketHandle gLine = InvalidSocket;
+StartupSteps gRealSteps;
+GameOutside gRealOutside;
+
+// The player's own generator, apart from the game's, so that its choices never
+// shift the game's sequence of random numbers.
+uint64_t gPlayerState = 1;
+double PlayerChance() {
+    gPlayerState = gPlayerState * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<double>(gPlayerState >> 11) / 9007199254740992.0;
+}
+
+bool gInMenu = false;
+uint32_t gLastMenuPress = 0;
+bool gQuestionShown = false;
+bool gJokerPlayed = false;
+int32_t gReactAt = 0;  // acts once the answer clock shows less than this
+
+void NewReaction() {
+    gReactAt = AnswerWindowMs - 1200 - static_cast<int32_t>(PlayerChance() * 5000);
+}
+
+int32_t QuestionGrade() {
+    int32_t level = gPackReader.level;
+    return level <= 4 ? 1 : (level <= 14 ? 2 : 3);
+}
+
+bool MenuPress(uint32_t now, int16_t& x, int16_t& y) {
+    if (now - gLastMenuPress < 40) return false;
+    gLastMenuPress = now;
+    if (gSimTally.gamesPlayed >= gSettings.games) {
+        x = MainMenuX, y = MainMenuY;
+        return true;
+    }
+    int64_t credit = PlayerExchange("CGET\r\n"), bank = PlayerExchange("BGET\r\n");
+    if (credit >= 0 && bank >= 0 && credit + bank < GameStake) {
+        if (PlayerExchange("CADD,100\r\n") >= 0) gSimTally.inserted += 100;
+        return false;  // the menu shows the play button on its next frame
+    }
+    x = StartX, y = StartY;
+    return true;
+}
+
+bool AnswerPress(uint32_t, int16_t& x, int16_t& y) {
+    if (!gQuestionShown) return false;
+    int32_t left = AnswerTimeLeft();
+    if (left > gReactAt || left <= 0) return false;
+    bool final = gGameSession.TotalTasksCompleted >= MainRoundCount;
+    if (!final && !gJokerPlayed && gGameSession.JokersLeft > 0 &&
+        gGameSession.TotalTasksCompleted >= 7) {
+        gJokerPlayed = true;  // the question is still to be answered
+        x = JokerX, y = JokerY;
+        return true;
+    }
+    gQuestionShown = false;
+    NewReaction();
+    bool knows = PlayerChance() < gSettings.skill[QuestionGrade() - 1];
+    if (!knows && !final && gGameSession.PassesLeft > 0) {
+        x = PassX, y = PassY;
+        return true;
+    }
+    ++gSimTally.questionsAnswered;
+    bool touchTrue = knows == (CorrectAnswer() == 1);
+    x = AnswerX, y = touchTrue ? TrueY : FalseY;
+    return true;
+}
+
+bool SimPress(uint32_t now, int16_t& x, int16_t& y) {
+    return gInMenu ? MenuPress(now, x, y) : AnswerPress(now, x, y);
+}
+
+bool SimRunMenu() {
+    gInMenu = true;
+    bool play = gRealSteps.runMenu();
+    gInMenu = false;
+    return play;
+}
+
+void SimPlayGame() {
+    ++gSimTally.bandCount[PayoutBand()];
+    gJokerPlayed = false;
+    gQuestionShown = false;
+    NewReaction();
+    gRealSteps.playGame();
+    int32_t prize = gRealSteps.gameWinAmount();
+    ++gSimTally.gamesPlayed;
+    ++gSimTally.prizeCount[prize];
+    gSimTally.prizesPaid += prize;
+    if (gGameSession.TotalTasksCompleted >= MainRoundCount) ++gSimTally.reachedFinal;
+}
+
+void SimQuestionText(const char* text) {
+    gQuestionShown = true;
+    if (gSettings.frames) gRealOutside.drawQuestionText(text);
+}
+
+// Without frames nothing is drawn: the game's pictures are never loaded and its
+// drawing calls return at once, so that only the game's decisions and timing
+// remain.
+bool NoDisplay() {
+    return true;
+}
+void Nothing() {}
+void NoRestore(int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void NoSprite(const char*, int32_t, int32_t, int32_t, bool, float) {}
+void NoSpritePart(const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void NoLoadSprite(const char*, int32_t) {}
+void NoLoadImage(int32_t) {}
+}  // namespace
+
+bool ConnectPlayerLine(uint16_t port) {
+    gLine = OpenTcpSocket();
+    return gLine != InvalidSocket && ConnectSocket(gLine, CreditServiceAddress, port);
+}
+
+void ClosePlayerLine() {
+    CloseSocket(gLine);
+    gLine = InvalidSocket;
+}
+
+int64_t PlayerExchange(const char* line) {
+    if (SendOnSocket(gLine, line, std::strlen(line)) != static_cast<long>(std::strlen(line)))
+        return -1;
+    char reply[64];
+    long n = ReceiveOnSocket(gLine, reply, sizeof reply - 1, 2000);
+    if (n <= 0) return -1;
+    reply[n] = 0;
+    const char* comma = std::strchr(reply, ',');
+    if (!comma || std::strncmp(reply, "FAIL", 4) == 0) return -1;
+    return std::strtoll(comma + 1, nullptr, 10);
+}
+
+void InstallSimPlayer(const SimSettings& settings) {
+    gSettings = settings;
+    gPlayerState = 0x9E3779B97F4A7C15ull ^ settings.seed;
+    gSimTally = SimTally{};
+    gRealSteps = gStartup;
+    gStartup.runMenu = SimRunMenu;
+    gStartup.playGame = SimPlayGame;
+    gRealOutside = DefaultGameOutside();
+    GameOutside o = gRealOutside;
+    o.drawQuestionText = SimQuestionText;
+    if (!settings.frames) {
+        gStartup.initDisplay = NoDisplay;
+        gStartup.showLoadingPicture = Nothing;
+        gStartup.loadGameImages = Nothing;
+        gStartup.crossFadeToMenu = Nothing;
+        o.restoreImage = NoRestore;
+        o.drawSprite = NoSprite;
+        o.drawSpritePart = NoSpritePart;
+        o.loadSprite = NoLoadSprite;
+        o.loadResourceImage = NoLoadImage;
+    }
+    gGameOutside = o;
+    HeadlessSetPressSource(SimPress);
+}

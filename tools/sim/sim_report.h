@@ -1,0 +1,13 @@
+// The simulator's report: what an operator tunes a cabinet by.
+#pragma once
+#include <cstdint>
+
+#include "sim_player.h"
+
+struct SimMoney {
+    int64_t startCredit = 0, startBank = 0;
+    int64_t endCredit = 0, endBank = 0;
+};
+
+// Prints the report to standard output; false when the money does not add up.
+bool PrintSimReport(const SimSettings& settings, const SimMoney& money, bool memoryService);
