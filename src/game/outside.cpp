@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "credit/link.h"
 #include "display/fonts.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"
@@ -66,8 +67,6 @@ void DrawGameSpritePart(const char* path, int32_t left, int32_t top, int32_t rig
     DrawSprite(surface, &part, DisplayBackBuffer(), x, y);
 }
 
-// Calls whose subsystems are not in the program yet: they draw, play and pay nothing.
-void NoPaymentYet(int16_t) {}
 // The win screen stops the music.
 void StopMusic() {
     StopMainTune();
@@ -100,6 +99,6 @@ GameOutside DefaultGameOutside() {
     o.playEffectAndWait = PlayEffectAndWait;
     o.stopAllEffects = StopAllEffects;
     o.stopMusic = StopMusic;
-    o.payPrize = NoPaymentYet;
+    o.payPrize = PayPrize;
     return o;
 }
