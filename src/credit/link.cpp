@@ -1,10 +1,83 @@
 #include "credit/link.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "records/audit.h"
+#include "records/log.h"
 
 int16_t GameStake = 50;
 CreditLink gCreditLink;
 uint16_t CreditServicePort = 6667;
+
+namespace {
+void (*gWinAmountReset)() = nullptr;
+
+// Throws away bytes that arrived outside an exchange (a reply that came after its time-out), so
+// that they are never read as the reply to the next request.
+void DiscardLateReplies() {
+    char scrap[256];
+    for (int i = 0; i < 64; ++i)
+        if (ReceiveOnSocket(gCreditLink.socket, scrap, sizeof scrap, 0) <= 0) return;
+}
+
+// One exchange: sends the request line and reads one reply tagged `tag` with a comma after it.
+// On success the text after the comma is in valueText.
+bool Exchange(const char* tag) {
+    CreditLink& link = gCreditLink;
+    link.valueText[0] = '\0';
+    DiscardLateReplies();
+    size_t length = std::strlen(link.request);
+    if (SendOnSocket(link.socket, link.request, length) != static_cast<long>(length)) return false;
+    link.receiveCount =
+        ReceiveOnSocket(link.socket, link.reply, sizeof link.reply - 1, CreditReplyTimeoutMs);
+    if (link.receiveCount <= 0) {
+        link.reply[0] = '\0';
+        return false;
+    }
+    link.reply[link.receiveCount] = '\0';
+    if (link.receiveCount < 4 || std::memcmp(link.reply, tag, 4) != 0) return false;
+    char* comma = std::strchr(link.reply, ',');
+    if (!comma) return false;
+    *comma = '\0';
+    std::snprintf(link.valueText, sizeof link.valueText, "%s", comma + 1);
+    return true;
+}
+
+// The reply's number: blanks skipped, an optional sign, then digits; false when there is no
+// number or it lies outside 0..65535.
+bool ReplyNumber(const char* text, uint16_t* value) {
+    while (*text == ' ' || *text == '\t') ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = *text++ == '-';
+    if (*text < '0' || *text > '9') return false;
+    uint32_t v = 0;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        v = v * 10 + static_cast<uint32_t>(*text - '0');
+        if (v > 0xFFFF) return false;
+    }
+    if (negative && v != 0) return false;
+    *value = static_cast<uint16_t>(v);
+    return true;
+}
+
+uint16_t Query(const char* line, const char* tag) {
+    std::snprintf(gCreditLink.request, sizeof gCreditLink.request, "%s", line);
+    uint16_t value = 0;
+    if (!Exchange(tag) || !ReplyNumber(gCreditLink.valueText, &value)) return CreditQueryFailed;
+    return value;
+}
+
+bool Change(const char* verb, int32_t amount, const char* tag) {
+    std::snprintf(gCreditLink.request, sizeof gCreditLink.request, "%s,%d\r\n", verb,
+                  static_cast<int>(amount));
+    return Exchange(tag);
+}
+
+uint16_t Shown(uint16_t value) {
+    return value >= CreditShownLimit ? 0 : value;
+}
+}  // namespace
 
 bool CreateCreditSocket() {
     StartSockets();
@@ -24,4 +97,60 @@ void SendTerm() {
 void CloseCreditLink() {
     CloseSocket(gCreditLink.socket);
     gCreditLink.socket = InvalidSocket;
+}
+
+uint16_t QueryCredit() {
+    return Query("CGET\r\n", "CTEL");
+}
+uint16_t QueryBank() {
+    return Query("BGET\r\n", "BTEL");
+}
+bool UseCredit(int32_t amount) {
+    return Change("CUSE", amount, "CTEL");
+}
+bool AddBank(int32_t amount) {
+    return Change("BADD", amount, "BTEL");
+}
+bool AddCredit(int32_t amount) {
+    return Change("CADD", amount, "CTEL");
+}
+
+uint16_t CurrentCredit() {
+    return Shown(QueryCredit());
+}
+uint16_t CurrentBank() {
+    return Shown(QueryBank());
+}
+
+bool TakeStake() {
+    if (gWinAmountReset) gWinAmountReset();
+    if (!UseCredit(GameStake)) return false;
+    AddToBalance(0, -(GameStake * 25) / 100.0f);
+    BumpCounter(0);
+    uint16_t bank = QueryBank();
+    if (bank < 500)
+        BumpCounter(36);
+    else if (bank < 1000)
+        BumpCounter(37);
+    else
+        BumpCounter(38);
+    return true;
+}
+
+void PayPrize(int16_t amount) {
+    if (amount == 0) return;
+    if (amount < 0) {
+        WriteLog("Prize of %d pence not paid: not a prize\n", amount);
+        return;
+    }
+    int pounds = (amount / 100) * 100;
+    int pence = amount % 100;
+    if (pounds > 0 && !AddBank(pounds))
+        WriteLog("Prize payment failed: %d pence to the bank not paid\n", pounds);
+    if (pence > 0 && !AddCredit(pence))
+        WriteLog("Prize payment failed: %d pence to the credit not paid\n", pence);
+}
+
+void SetWinAmountReset(void (*reset)()) {
+    gWinAmountReset = reset;
 }

@@ -1,4 +1,6 @@
-// The game's link to the credit service: one TCP connection to 127.0.0.1:6667 for the whole run.
+// The game's link to the credit service: one TCP connection to 127.0.0.1:6667 for the whole run,
+// over which the game asks for the credit and bank, takes the stake and pays prizes. Each
+// operation is one exchange: a request line sent whole, one reply read in a single receive.
 #pragma once
 #include <cstdint>
 
@@ -7,8 +9,19 @@
 // The stake of one game in pence, and the least credit plus bank that can start one.
 extern int16_t GameStake;
 
+// A failed balance query.
+constexpr uint16_t CreditQueryFailed = 0xFFFF;
+// How long an exchange waits for its reply before it counts as failed.
+constexpr int CreditReplyTimeoutMs = 2000;
+// Balances at or above this read as 0 on screen and in the play test.
+constexpr uint16_t CreditShownLimit = 10000;
+
 struct CreditLink {
     SocketHandle socket = InvalidSocket;
+    char request[32] = {};    // the request line being sent
+    long receiveCount = 0;    // result of the last receive
+    char reply[4096] = {};    // the last reply, zero-terminated
+    char valueText[16] = {};  // the reply's text after its first comma, cut to fit
 };
 extern CreditLink gCreditLink;
 
@@ -22,3 +35,26 @@ bool ConnectCreditService();
 // Tells the service that the game is going away ("TERM\r\n"); no reply is read.
 void SendTerm();
 void CloseCreditLink();
+
+// The credit in pence, or CreditQueryFailed.
+uint16_t QueryCredit();
+// The bank in pence, or CreditQueryFailed.
+uint16_t QueryBank();
+// Takes `amount` pence for a game; true when the service took it.
+bool UseCredit(int32_t amount);
+// Adds pence to the bank; true when the service did.
+bool AddBank(int32_t amount);
+// Adds pence to the credit; true when the service did.
+bool AddCredit(int32_t amount);
+
+// The balances as screens show and test them: a failure or a value of 10000 or more reads as 0.
+uint16_t CurrentCredit();
+uint16_t CurrentBank();
+
+// Takes the stake of one game and records the purchase; true when the game may start.
+bool TakeStake();
+// Hands a prize in pence to the service: whole pounds to the bank, odd pence to the credit.
+void PayPrize(int16_t amount);
+
+// The game's prize is cleared when a stake is taken; the game record registers its clearing here.
+void SetWinAmountReset(void (*reset)());

@@ -1,0 +1,172 @@
+#include "serve.h"
+
+#include <cstdio>
+#include <vector>
+
+#include "platform/net_server.h"
+
+namespace {
+constexpr const char* Refusal = "FAIL,0\r";
+constexpr size_t ReadChunk = 4096;
+
+struct Client {
+    SocketHandle socket = InvalidSocket;
+    std::string peer;
+    std::string pending;  // bytes of a line not yet ended
+    bool closing = false;
+};
+
+std::string Reply(const char* tag, int64_t value) {
+    return std::string(tag) + "," + std::to_string(value) + "\r";
+}
+
+void LogRefusal(const std::string& client, std::string_view line, const char* reason) {
+    LogLine(client + " refused \"" + PrintableLine(line) + "\": " + reason);
+}
+
+// Sends a reply whole in one write; a client that cannot take it is dropped.
+void SendReply(Client& client, const std::string& reply) {
+    if (SendOnSocket(client.socket, reply.data(), reply.size()) !=
+        static_cast<long>(reply.size())) {
+        LogLine(client.peer + " dropped: the reply could not be sent whole");
+        client.closing = true;
+    }
+}
+
+// Refuses an over-long line and ends the connection, reading what is left of the line first so
+// that the refusal reaches the client before the connection goes.
+void RefuseLongLine(Client& client, std::string_view start) {
+    LogRefusal(client.peer, start, "line longer than 64 bytes");
+    SendReply(client, Refusal);
+    ShutdownSending(client.socket);
+    char scrap[ReadChunk];
+    for (int i = 0; i < 16 && ReadAvailable(client.socket, scrap, sizeof scrap) > 0; ++i) {
+    }
+    client.closing = true;
+}
+
+// Answers every whole line in the client's pending bytes.
+void AnswerPendingLines(CreditStore& store, Client& client) {
+    size_t start = 0;
+    size_t end;
+    while (!client.closing && (end = client.pending.find('\n', start)) != std::string::npos) {
+        std::string_view line(client.pending.data() + start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() > LongestRequestLine) {
+            RefuseLongLine(client, line);
+            break;
+        }
+        std::string reply = AnswerRequest(store, line, client.peer);
+        if (!reply.empty()) SendReply(client, reply);
+    }
+    client.pending.erase(0, start);
+    // A line still without its end that is already too long (64 bytes and a carriage return).
+    if (!client.closing && client.pending.size() > LongestRequestLine + 1)
+        RefuseLongLine(client, client.pending);
+}
+
+void ReadFrom(CreditStore& store, Client& client) {
+    char chunk[ReadChunk];
+    long n = ReadAvailable(client.socket, chunk, sizeof chunk);
+    if (n == -2) return;
+    if (n <= 0) {
+        client.closing = true;
+        return;
+    }
+    client.pending.append(chunk, static_cast<size_t>(n));
+    AnswerPendingLines(store, client);
+}
+
+void AcceptWaiting(SocketHandle listener, std::vector<Client>& clients) {
+    for (int i = 0; i < 16; ++i) {
+        std::string peer;
+        SocketHandle s = AcceptConnection(listener, &peer);
+        if (s == InvalidSocket) return;
+        if (clients.size() >= MostClients) {
+            LogLine(peer + " refused: too many connections");
+            CloseSocket(s);
+            continue;
+        }
+        LogLine(peer + " connected");
+        clients.push_back(Client{s, peer, {}, false});
+    }
+}
+}  // namespace
+
+void LogLine(const std::string& text) {
+    std::fprintf(stderr, "%s %s\n", LedgerTime().c_str(), text.c_str());
+    std::fflush(stderr);
+}
+
+std::string AnswerRequest(CreditStore& store, std::string_view line, const std::string& client) {
+    Request request;
+    const char* reason = "";
+    if (!ParseRequest(line, &request, &reason)) {
+        LogRefusal(client, line, reason);
+        return Refusal;
+    }
+    Balances balances;
+    switch (request.verb) {
+        case Verb::Term:
+            LogLine(client + " TERM: the game has ended");
+            return "";
+        case Verb::CreditGet:
+        case Verb::BankGet:
+            if (!store.Read(&balances)) {
+                LogRefusal(client, line, "the balances cannot be read");
+                return Refusal;
+            }
+            return request.verb == Verb::CreditGet ? Reply("CTEL", balances.credit)
+                                                   : Reply("BTEL", balances.bank);
+        default:
+            break;
+    }
+    std::string error;
+    switch (store.Apply(request, client, &balances, &error)) {
+        case ChangeResult::Done:
+            LogLine(client + " " + PrintableLine(line) + ": credit " +
+                    std::to_string(balances.credit) + ", bank " + std::to_string(balances.bank));
+            return request.verb == Verb::BankAdd ? Reply("BTEL", balances.bank)
+                                                 : Reply("CTEL", balances.credit);
+        case ChangeResult::Refused:
+            LogRefusal(client, line,
+                       request.verb == Verb::CreditUse ? "credit and bank too low"
+                                                       : "the balance would pass its limit");
+            return Refusal;
+        case ChangeResult::StorageFailed:
+            LogRefusal(client, line, ("storage failed: " + error).c_str());
+            return Refusal;
+    }
+    return Refusal;
+}
+
+int Serve(CreditStore& store, const std::string& dbPath, uint16_t port) {
+    SocketHandle listener = ListenOnLoopback(port);
+    if (listener == InvalidSocket) {
+        LogLine("cannot listen on 127.0.0.1:" + std::to_string(port));
+        return 1;
+    }
+    Balances balances;
+    store.Read(&balances);
+    LogLine("listening on 127.0.0.1:" + std::to_string(SocketLocalPort(listener)) + " with " +
+            dbPath + " (credit " + std::to_string(balances.credit) + ", bank " +
+            std::to_string(balances.bank) + ")");
+    std::vector<Client> clients;
+    std::vector<SocketWait> waits;
+    for (;;) {
+        waits.assign(1, SocketWait{listener, false});
+        for (const Client& c : clients) waits.push_back(SocketWait{c.socket, false});
+        if (WaitForSockets(waits.data(), waits.size(), -1) < 0) {
+            LogLine("waiting on the connections failed");
+            CloseSocket(listener);
+            return 1;
+        }
+        for (size_t i = 1; i < waits.size(); ++i)
+            if (waits[i].ready) ReadFrom(store, clients[i - 1]);
+        for (Client& c : clients)
+            if (c.closing) CloseSocket(c.socket);
+        std::erase_if(clients, [](const Client& c) { return c.closing; });
+        if (waits[0].ready) AcceptWaiting(listener, clients);
+    }
+}
