@@ -61,9 +61,12 @@ void AnswerPendingLines(CreditStore& store, Client& client) {
         if (!reply.empty()) SendReply(client, reply);
     }
     client.pending.erase(0, start);
-    // A line still without its end that is already too long (64 bytes and a carriage return).
-    if (!client.closing && client.pending.size() > LongestRequestLine + 1)
-        RefuseLongLine(client, client.pending);
+    // A line still without its end that is already too long: more than 64 bytes, unless the
+    // 65th is the carriage return of its line end.
+    const std::string& p = client.pending;
+    if (!client.closing && p.size() > LongestRequestLine &&
+        (p.size() > LongestRequestLine + 1 || p.back() != '\r'))
+        RefuseLongLine(client, p);
 }
 
 void ReadFrom(CreditStore& store, Client& client) {

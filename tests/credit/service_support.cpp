@@ -1,0 +1,155 @@
+#include "credit/service_support.h"
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "platform/net_server.h"
+
+namespace fs = std::filesystem;
+
+ScratchFolder::ScratchFolder(const std::string& name) {
+    std::random_device random;
+    path_ = fs::temp_directory_path() /
+            ("brindlemark-" + name + "-" + std::to_string(random()) + std::to_string(random()));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+ServiceProcess::ServiceProcess(const std::string& dbPath, const std::string& logPath) {
+    // The log of an earlier run must not be read for this one's port.
+    std::error_code ignored;
+    fs::remove(logPath, ignored);
+    process_ =
+        StartProcess({CREDIT_SERVICE_PATH, "serve", "--db", dbPath, "--port", "0"}, "", logPath);
+    const std::string marker = "listening on 127.0.0.1:";
+    for (int i = 0; i < 1000 && process_ != NoProcess; ++i) {
+        std::string log = ReadText(logPath);
+        size_t at = log.find(marker);
+        if (at != std::string::npos && log.find('\n', at) != std::string::npos) {
+            port_ = static_cast<uint16_t>(std::stoi(log.substr(at + marker.size())));
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+ServiceProcess::~ServiceProcess() {
+    if (process_ == NoProcess) return;
+    StopProcess(process_);
+    WaitProcess(process_);
+}
+
+void ServiceProcess::KillHard() {
+    KillProcessHard(process_);
+    WaitProcess(process_);
+    process_ = NoProcess;
+    port_ = 0;
+}
+
+CommandResult RunCreditCommand(const std::vector<std::string>& args, const ScratchFolder& folder) {
+    std::vector<std::string> argv{CREDIT_SERVICE_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::string out = folder.File("command.out"), err = folder.File("command.err");
+    CommandResult result;
+    result.exitCode = WaitProcess(StartProcess(argv, out, err));
+    result.output = ReadText(out);
+    result.errors = ReadText(err);
+    return result;
+}
+
+RawClient::RawClient(uint16_t port) : socket_(OpenTcpSocket()) {
+    if (!ConnectSocket(socket_, "127.0.0.1", port)) {
+        CloseSocket(socket_);
+        socket_ = InvalidSocket;
+    }
+}
+
+RawClient::~RawClient() {
+    CloseSocket(socket_);
+}
+
+bool RawClient::connected() const {
+    return socket_ != InvalidSocket;
+}
+
+bool RawClient::Send(const std::string& bytes) {
+    return SendOnSocket(socket_, bytes.data(), bytes.size()) == static_cast<long>(bytes.size());
+}
+
+std::string RawClient::Receive(int timeoutMs) {
+    char buffer[4096];
+    long n = ReceiveOnSocket(socket_, buffer, sizeof buffer, timeoutMs);
+    if (n == -2) return "<timeout>";
+    if (n < 0) return "<error>";
+    return std::string(buffer, static_cast<size_t>(n));
+}
+
+FakeCreditService::FakeCreditService(std::vector<FakeStep> script)
+    : script_(std::move(script)), listener_(ListenOnLoopback(0)) {
+    port_ = SocketLocalPort(listener_);
+    thread_ = std::thread([this] { Run(); });
+}
+
+FakeCreditService::~FakeCreditService() {
+    stop_ = true;
+    thread_.join();
+    CloseSocket(listener_);
+}
+
+std::vector<std::string> FakeCreditService::Lines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_;
+}
+
+void FakeCreditService::Run() {
+    SocketHandle client = InvalidSocket;
+    std::string pending;
+    size_t next = 0;
+    while (!stop_) {
+        SocketWait wait{client == InvalidSocket ? listener_ : client, false};
+        if (WaitForSockets(&wait, 1, 20) <= 0) continue;
+        if (client == InvalidSocket) {
+            client = AcceptConnection(listener_, nullptr);
+            continue;
+        }
+        char chunk[4096];
+        long n = ReadAvailable(client, chunk, sizeof chunk);
+        if (n == -2) continue;
+        if (n <= 0) break;
+        pending.append(chunk, static_cast<size_t>(n));
+        size_t end;
+        while (client != InvalidSocket && (end = pending.find('\n')) != std::string::npos) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                lines_.push_back(pending.substr(0, end + 1));
+            }
+            pending.erase(0, end + 1);
+            FakeStep step =
+                next < script_.size() ? script_[next++] : FakeStep{FakeStep::Answer, "FAIL,0\r", 0};
+            if (step.kind == FakeStep::LateAnswer)
+                std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
+            if (step.kind == FakeStep::Close) {
+                CloseSocket(client);
+                client = InvalidSocket;
+            } else if (step.kind != FakeStep::Silent) {
+                SendOnSocket(client, step.reply.data(), step.reply.size());
+            }
+        }
+        if (client == InvalidSocket) break;
+    }
+    CloseSocket(client);
+}
