@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "game/session.h"
 #include "records/audit.h"
 #include "records/log.h"
 
@@ -11,8 +12,6 @@ CreditLink gCreditLink;
 uint16_t CreditServicePort = 6667;
 
 namespace {
-void (*gWinAmountReset)() = nullptr;
-
 // Throws away bytes that arrived outside an exchange (a reply that came after its time-out), so
 // that they are never read as the reply to the next request.
 void DiscardLateReplies() {
@@ -123,7 +122,7 @@ uint16_t CurrentBank() {
 }
 
 bool TakeStake() {
-    if (gWinAmountReset) gWinAmountReset();
+    gGameSession.WinAmount = 0;
     if (!UseCredit(GameStake)) return false;
     AddToBalance(0, -(GameStake * 25) / 100.0f);
     BumpCounter(0);
@@ -149,8 +148,4 @@ void PayPrize(int16_t amount) {
         WriteLog("Prize payment failed: %d pence to the bank not paid\n", pounds);
     if (pence > 0 && !AddCredit(pence))
         WriteLog("Prize payment failed: %d pence to the credit not paid\n", pence);
-}
-
-void SetWinAmountReset(void (*reset)()) {
-    gWinAmountReset = reset;
 }

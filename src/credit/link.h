@@ -51,10 +51,8 @@ bool AddCredit(int32_t amount);
 uint16_t CurrentCredit();
 uint16_t CurrentBank();
 
-// Takes the stake of one game and records the purchase; true when the game may start.
+// Clears the prize of the game about to be played, takes its stake and records the purchase;
+// true when the game may start.
 bool TakeStake();
 // Hands a prize in pence to the service: whole pounds to the bank, odd pence to the credit.
 void PayPrize(int16_t amount);
-
-// The game's prize is cleared when a stake is taken; the game record registers its clearing here.
-void SetWinAmountReset(void (*reset)());

@@ -8,6 +8,7 @@
 
 #include "credit/link.h"
 #include "credit/service_support.h"
+#include "game/session.h"
 #include "records/audit.h"
 #include "records/log.h"
 
@@ -122,7 +123,9 @@ TEST_F(LinkAgainstFake, ARefusedStakeStartsNoGameAndRecordsNothing) {
     FakeCreditService fake({Answer("FAIL,0\r")});
     Connect(fake);
     float balanceBefore = GetBalance(0);
+    gGameSession.WinAmount = 600;
     EXPECT_FALSE(TakeStake());
+    EXPECT_EQ(gGameSession.WinAmount, 0) << "the last game's prize is never carried over";
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
     EXPECT_EQ(fake.Lines(), std::vector<std::string>{"CUSE,50\r\n"});
     EXPECT_EQ(GetBalance(0), balanceBefore);
