@@ -1,9 +1,11 @@
 #include "shell/buttons.h"
 
 #include "credit/link.h"
+#include "credit/panels.h"
 #include "display/display.h"
 #include "game/answer_clock.h"
 #include "game/session.h"
+#include "shell/menu.h"
 #include "shell/window.h"
 
 const ScreenButton MenuButtons[] = {
@@ -36,9 +38,6 @@ constexpr int32_t QuestionJoker = 3;
 
 // Stand-ins for screens that are not in the program yet.
 void NothingToDraw() {}
-uint16_t NoMoney() {
-    return 0;
-}
 int32_t PassesLeft() {
     return gGameSession.PassesLeft;
 }
@@ -94,10 +93,10 @@ int32_t PollQuestion(const ScreenButton* list, int32_t hit, bool& timeUp) {
 
 ButtonScreens DefaultButtonScreens() {
     ButtonScreens screens{};
-    screens.drawMenuFrame = NothingToDraw;
-    screens.currentCredit = NoMoney;
-    screens.currentBank = NoMoney;
-    screens.drawCreditPanel = NothingToDraw;
+    screens.drawMenuFrame = DrawMenuFrame;
+    screens.currentCredit = CurrentCredit;
+    screens.currentBank = CurrentBank;
+    screens.drawCreditPanel = DrawCreditPanel;
     screens.redrawQuestionScreen = NothingToDraw;
     screens.redrawFinalQuestionScreen = NothingToDraw;
     screens.passesLeft = PassesLeft;

@@ -6,6 +6,7 @@
 #include "game/game.h"
 #include "game/packs.h"
 #include "records/audit.h"
+#include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/timing.h"
 
@@ -18,9 +19,6 @@ void ShutdownDisplayAtExit() {
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
 bool NoSoundYet() {
     return true;
-}
-bool NoMenuYet() {
-    return false;
 }
 void PlayOneGame() {
     PlayGame();
@@ -36,7 +34,7 @@ StartupSteps DefaultStartupSteps() {
     steps.initSound = NoSoundYet;
     steps.loadGameImages = LoadGameImages;
     steps.crossFadeToMenu = CrossFadeToMenu;
-    steps.runMenu = NoMenuYet;
+    steps.runMenu = RunMenu;
     steps.playGame = PlayOneGame;
     steps.gameWinAmount = GameWinAmount;
     steps.blankScreen = BlankScreen;

@@ -1,0 +1,105 @@
+#include "shell/menu.h"
+
+#include "credit/link.h"
+#include "credit/panels.h"
+#include "display/display.h"
+#include "shell/buttons.h"
+#include "shell/menu_pictures.h"
+#include "shell/menu_sound.h"
+
+const MenuButtonPlace MenuButtonPlaces[MenuButtonPlaceCount] = {
+    {MainMenuButtonSprite, 0, 443},
+    {RulesButtonSprite, 307, 443},
+    {PlayButtonSprite, 607, 395},
+};
+
+Deadline gMenuRedrawDeadline = 0;
+
+namespace {
+constexpr int32_t MainMenuChoice = 0;
+constexpr int32_t RulesChoice = 1;
+constexpr int32_t StartChoice = 2;
+constexpr int32_t Start2Choice = 3;
+constexpr uint32_t PressHalfMs = 200;
+// The press animation restores this much background under a button.
+constexpr int32_t ButtonAreaWidth = 188;
+constexpr int32_t ButtonAreaHeight = 135;
+
+bool MoneyShort() {
+    return CurrentCredit() + CurrentBank() < GameStake;
+}
+
+// The two buttons on the left at their usual places, up.
+void DrawMenuButtonsUp() {
+    DrawMenuSpriteFrame(RulesButtonSprite, 0, MenuButtonPlaces[1].x, MenuButtonPlaces[1].y);
+    DrawMenuSpriteFrame(MainMenuButtonSprite, 0, MenuButtonPlaces[0].x, MenuButtonPlaces[0].y);
+}
+}  // namespace
+
+void DrawPlayOrInsertCoins(int32_t signX, int32_t signY) {
+    if (MoneyShort()) {
+        DrawMenuSpriteFrame(InsertCoinsSprite, 1, signX, signY);
+    } else {
+        DrawMenuSpriteFrame(PlayButtonSprite, 0, MenuButtonPlaces[2].x, MenuButtonPlaces[2].y);
+    }
+}
+
+bool RunMenu() {
+    DrawMenuButtonsUp();
+    DrawPlayOrInsertCoins(InsertCoinsX, InsertCoinsY);
+    DrawBankPanel();
+    DrawCreditPanel();
+    gMenuSounds.playMainTune(27, 60000);
+    int32_t choice;
+    do {
+        Present();
+        choice = WaitMenuButton();
+        if (choice == RulesChoice) {
+            gMenuSounds.playEffect(ClickEffect);
+            AnimateButtonPress(RulesChoice);
+            ShowRules();
+        }
+        if (choice == StartChoice || choice == Start2Choice) {
+            if (TakeStake()) {
+                DrawBankPanel();
+                DrawCreditPanel();
+                Present();
+                gMenuSounds.playEffect(ClickEffect);
+                AnimateButtonPress(StartChoice);
+                return true;
+            }
+            choice = RulesChoice;  // a refused stake leaves the menu waiting
+        }
+    } while (choice == RulesChoice);
+    gMenuSounds.stopAllEffects();
+    gMenuSounds.stopMainTune();
+    gMenuSounds.playEffect(ClickEffect);
+    AnimateButtonPress(MainMenuChoice);
+    WaitPumping(500);
+    return false;
+}
+
+void DrawMenuFrame() {
+    if (DeadlinePassed(gMenuRedrawDeadline)) {
+        SetDeadline(gMenuRedrawDeadline, 500);
+        RestoreMenuPicture(MenuPicture::Background, {0, 0, 800, 530});
+    }
+    DrawCreditPanel();
+    DrawBankPanel();
+    RestoreMenuPicture(MenuPicture::Background, {0, 425, 800, 600});
+    DrawMenuButtonsUp();
+    DrawPlayOrInsertCoins(MenuButtonPlaces[2].x, MenuButtonPlaces[2].y);
+}
+
+void AnimateButtonPress(int32_t i) {
+    if (i < 0 || i >= MenuButtonPlaceCount) return;
+    const MenuButtonPlace& place = MenuButtonPlaces[i];
+    RestoreMenuPicture(MenuPicture::Background,
+                       {place.x, place.y, place.x + ButtonAreaWidth, place.y + ButtonAreaHeight});
+    DrawMenuSpriteFrame(place.sprite, 1, place.x, place.y);
+    Present();
+    WaitPumping(PressHalfMs);
+    DrawMenuSpriteFrame(place.sprite, 0, place.x, place.y);
+    Present();
+    WaitPumping(PressHalfMs);
+}
