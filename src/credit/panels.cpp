@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "credit/link.h"
+#include "display/fonts.h"
 #include "display/resource_images.h"
 
 namespace {
@@ -24,6 +25,8 @@ void DrawAmountPanel(const AmountPanel& panel, ResourceImage& blank, uint16_t pe
     DrawResourceFrame(blank, 0, panel.x, panel.y, nullptr, panel.keyed);
     char text[AmountTextSize];
     FormatAmount(text, pence);
+    CentreLines = true;
+    DrawFontText(text, panel.boxX, panel.boxY, panel.boxWidth, panel.boxHeight, AmountFont);
 }
 }  // namespace
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "credit/link.h"
+#include "credit/panels.h"
 #include "credit_service_support.h"
 #include "display/display.h"
 #include "display/resource_images.h"
@@ -198,4 +199,46 @@ TEST_P(MenuScreenTest, RulesPictureShowsUntilTouchedThenTheMenuReturns) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, MenuScreenTest, ::testing::Values(32, 16));
+}  // namespace
+
+namespace {
+// Pixels of a rectangle of the back buffer, in a comparable form.
+std::vector<uint8_t> BackBufferArea(int left, int top, int right, int bottom) {
+    std::vector<uint8_t> all, area;
+    if (DisplaySurface* back = DisplayBackBuffer()) ReadSurfaceRgba(*back, all);
+    if (all.empty()) return area;
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x)
+            for (int c = 0; c < 4; ++c)
+                area.push_back(all[(static_cast<size_t>(y) * ScreenWidth + x) * 4 + c]);
+    return area;
+}
+
+TEST_P(MenuScreenTest, PanelsShowTheBalancesAndAFailedServiceAsZero) {
+    // The credit's amount box, and the bank's.
+    auto credit = [] { return BackBufferArea(594, 51, 594 + 169, 51 + 52); };
+    auto bank = [] { return BackBufferArea(38, 51, 38 + 168, 51 + 47); };
+    DrawCreditPanel();
+    DrawBankPanel();
+    std::vector<uint8_t> creditZero = credit(), bankZero = bank();
+    ASSERT_FALSE(creditZero.empty());
+
+    ASSERT_TRUE(service_->Insert(150));
+    DrawCreditPanel();
+    DrawBankPanel();
+    EXPECT_NE(credit(), creditZero) << "150 pence must not look like none";
+    EXPECT_EQ(bank(), bankZero);
+    std::vector<uint8_t> creditPaid = credit();
+
+    // 150 pence in the bank reads the same as in the credit, in the bank's own box.
+    ASSERT_TRUE(AddBank(150));
+    DrawBankPanel();
+    EXPECT_NE(bank(), bankZero);
+
+    // Once the service is gone the balances read as nothing.
+    CloseCreditLink();
+    DrawCreditPanel();
+    EXPECT_EQ(credit(), creditZero);
+    EXPECT_NE(credit(), creditPaid);
+}
 }  // namespace
