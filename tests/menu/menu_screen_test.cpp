@@ -48,11 +48,13 @@ struct Frame {
     }
 };
 
+// The picture on screen; kept as a PNG named shotName (when not null) if shots are asked for.
 Frame Screen(const char* shotName) {
     Frame frame;
     if (DisplaySurface* primary = DisplayPrimarySurface()) {
         ReadSurfaceRgba(*primary, frame.rgba);
-        if (const char* dir = std::getenv("BRINDLEMARK_MENU_SHOTS"))
+        const char* dir = std::getenv("BRINDLEMARK_MENU_SHOTS");
+        if (dir && shotName)
             WriteSurfacePng(*primary, std::string(dir) + "/" + shotName + "-" +
                                           std::to_string(DisplayDepth()) + ".png");
     }
@@ -240,5 +242,37 @@ TEST_P(MenuScreenTest, PanelsShowTheBalancesAndAFailedServiceAsZero) {
     DrawCreditPanel();
     EXPECT_EQ(credit(), creditZero);
     EXPECT_NE(credit(), creditPaid);
+}
+}  // namespace
+
+namespace {
+TEST_P(MenuScreenTest, MainMenuGoesDownAndComesBackUp) {
+    ASSERT_NE(LoadSprite(MainMenuButtonSprite, 2), nullptr);
+    const RECT* rect = GetFrameRect(MainMenuButtonSprite, 0);
+    ASSERT_NE(rect, nullptr);
+    // A column down the middle of the button, where its two frames differ.
+    const int dx = (rect->right - rect->left) / 2;
+    int dy = -1;
+    for (int y = 0; y < rect->bottom - rect->top && dy < 0; ++y) {
+        Rgb up = SpritePixel(MainMenuButtonSprite, 0, dx, y);
+        Rgb down = SpritePixel(MainMenuButtonSprite, 1, dx, y);
+        if (!IsKey(up) && !IsKey(down) && !SameColour(up, down)) dy = y;
+    }
+    ASSERT_GE(dy, 0) << "the button's two frames look alike";
+
+    // The button's look on screen, each time it changes, from the press on.
+    const Rgb up = SpritePixel(MainMenuButtonSprite, 0, dx, dy);
+    const Rgb down = SpritePixel(MainMenuButtonSprite, 1, dx, dy);
+    std::vector<std::string> looks;
+    HeadlessSetPressSource([&](uint32_t now, int16_t&, int16_t&) {
+        if (now - began_ < 1000) return false;
+        Rgb c = Screen(nullptr).At(dx, 443 + dy);
+        std::string look = SameColour(c, up) ? "up" : SameColour(c, down) ? "down" : "other";
+        if (looks.empty() || looks.back() != look) looks.push_back(look);
+        return false;
+    });
+    HeadlessSchedulePress(began_ + 1000, 10, 460);
+    EXPECT_FALSE(RunMenu());
+    EXPECT_EQ(looks, (std::vector<std::string>{"up", "down", "up"}));
 }
 }  // namespace
