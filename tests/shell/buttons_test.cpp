@@ -164,16 +164,6 @@ TEST_F(ButtonWaitTest, MenuWaitGivesUpAfterThirtySecondsAsMainMenu) {
     EXPECT_EQ(PollButtons(MenuButtons), 0);
 }
 
-TEST_F(ButtonWaitTest, IdleDeadlineRestartsWithEveryWait) {
-    BeginButtonWait(MenuButtons);
-    ClockAdvance(MenuIdleMs - 1000);
-    BeginButtonWait(MenuButtons);
-    ClockAdvance(MenuIdleMs - 1000);
-    EXPECT_EQ(PollButtons(MenuButtons), -1);
-    ClockAdvance(1000);
-    EXPECT_EQ(PollButtons(MenuButtons), 0);
-}
-
 TEST_F(ButtonWaitTest, CreditPanelIsRedrawnWhenTheCreditChanges) {
     gFake.credit = 20;
     BeginButtonWait(MenuButtons);
