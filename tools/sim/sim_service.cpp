@@ -69,12 +69,10 @@ void Serve() {
         std::vector<SocketWait> waits{{gService.listener, false}};
         for (const Client& c : clients) waits.push_back({c.socket, false});
         if (WaitForSockets(waits.data(), waits.size(), 50) <= 0) continue;
-        if (waits[0].ready) {
-            SocketHandle s = AcceptConnection(gService.listener, nullptr);
-            if (s != InvalidSocket) clients.push_back({s, ""});
-        }
-        for (size_t i = 0; i < clients.size();) {
-            if (!waits[i + 1].ready) {
+        // Only the clients that were waited on are read; a new one joins after them.
+        size_t waited = waits.size() - 1;
+        for (size_t i = 0, w = 1; w <= waited; ++w) {
+            if (!waits[w].ready) {
                 ++i;
                 continue;
             }
@@ -95,6 +93,10 @@ void Serve() {
                 if (!reply.empty()) SendOnSocket(clients[i].socket, reply.data(), reply.size());
             }
             ++i;
+        }
+        if (waits[0].ready) {
+            SocketHandle s = AcceptConnection(gService.listener, nullptr);
+            if (s != InvalidSocket) clients.push_back({s, ""});
         }
     }
     for (Client& c : clients) CloseSocket(c.socket);
