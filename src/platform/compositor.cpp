@@ -89,6 +89,7 @@ void BlendRow32(uint8_t* d, const uint8_t* s, int n, const Shader& sh) {
     const __m128i c255 = _mm_set1_epi16(255);
     const __m128i c128 = _mm_set1_epi16(128);
     const __m128i ones = _mm_set1_epi32(-1);
+    const __m128i c255x4 = _mm_set1_epi32(255);
     const __m128i op = _mm_set1_epi32(static_cast<int>(sh.opacity255));
     const __m128i keyLow =
         _mm_set1_epi32(static_cast<int>(sh.keyLow[0] | (sh.keyLow[1] << 8) | (sh.keyLow[2] << 16)));
@@ -97,12 +98,25 @@ void BlendRow32(uint8_t* d, const uint8_t* s, int n, const Shader& sh) {
     int i = 0;
     for (; i + 4 <= n; i += 4) {
         __m128i src = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + 4 * i));
+        __m128i* out = reinterpret_cast<__m128i*>(d + 4 * i);
         if (!kAlpha) src = _mm_or_si128(src, alphaMask);
+        __m128i keyed = zero;
         if (kKey) {
             __m128i inLow = _mm_cmpeq_epi8(_mm_max_epu8(src, keyLow), src);
             __m128i inHigh = _mm_cmpeq_epi8(_mm_min_epu8(src, keyHigh), src);
-            __m128i keyed = _mm_cmpeq_epi32(_mm_and_si128(inLow, inHigh), ones);
+            keyed = _mm_cmpeq_epi32(_mm_and_si128(inLow, inHigh), ones);
             src = _mm_andnot_si128(keyed, src);
+        }
+        if (!kAlpha && kFull) {
+            // Opaque: each pixel is either the source's colour or, where keyed, left alone. The
+            // destination is read only when the four pixels are mixed.
+            int hidden = kKey ? _mm_movemask_epi8(keyed) : 0;
+            if (hidden == 0xFFFF) continue;
+            if (hidden != 0)
+                src = _mm_or_si128(_mm_andnot_si128(keyed, src),
+                                   _mm_and_si128(keyed, _mm_loadu_si128(out)));
+            _mm_storeu_si128(out, src);
+            continue;
         }
         __m128i a = _mm_srli_epi32(src, 24);
         if (!kFull) {
@@ -111,29 +125,25 @@ void BlendRow32(uint8_t* d, const uint8_t* s, int n, const Shader& sh) {
             a = _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
             src = _mm_or_si128(_mm_and_si128(src, colourMask), _mm_slli_epi32(a, 24));
         }
-        int transparent = _mm_movemask_epi8(_mm_cmpeq_epi32(a, zero));
-        if (transparent == 0xFFFF) continue;
-        __m128i dst = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + 4 * i));
-        __m128i out;
-        if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, _mm_set1_epi32(255))) == 0xFFFF) {
-            out = src;
-        } else {
-            __m128i sLo = _mm_unpacklo_epi8(src, zero), sHi = _mm_unpackhi_epi8(src, zero);
-            __m128i dLo = _mm_unpacklo_epi8(dst, zero), dHi = _mm_unpackhi_epi8(dst, zero);
-            __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
-            __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
-            __m128i tLo = _mm_add_epi16(_mm_mullo_epi16(sLo, aLo),
-                                        _mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo)));
-            __m128i tHi = _mm_add_epi16(_mm_mullo_epi16(sHi, aHi),
-                                        _mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi)));
-            tLo = _mm_add_epi16(tLo, c128);
-            tHi = _mm_add_epi16(tHi, c128);
-            tLo = _mm_srli_epi16(_mm_add_epi16(tLo, _mm_srli_epi16(tLo, 8)), 8);
-            tHi = _mm_srli_epi16(_mm_add_epi16(tHi, _mm_srli_epi16(tHi, 8)), 8);
-            out = _mm_packus_epi16(tLo, tHi);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi32(a, zero)) == 0xFFFF) continue;
+        if (kFull && _mm_movemask_epi8(_mm_cmpeq_epi32(a, c255x4)) == 0xFFFF) {
+            _mm_storeu_si128(out, src);
+            continue;
         }
-        out = _mm_or_si128(_mm_and_si128(out, colourMask), _mm_and_si128(dst, alphaMask));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 4 * i), out);
+        __m128i dst = _mm_loadu_si128(out);
+        __m128i sLo = _mm_unpacklo_epi8(src, zero), sHi = _mm_unpackhi_epi8(src, zero);
+        __m128i dLo = _mm_unpacklo_epi8(dst, zero), dHi = _mm_unpackhi_epi8(dst, zero);
+        __m128i aLo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sLo, 0xFF), 0xFF);
+        __m128i aHi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(sHi, 0xFF), 0xFF);
+        __m128i tLo = _mm_add_epi16(_mm_mullo_epi16(sLo, aLo),
+                                    _mm_mullo_epi16(dLo, _mm_sub_epi16(c255, aLo)));
+        __m128i tHi = _mm_add_epi16(_mm_mullo_epi16(sHi, aHi),
+                                    _mm_mullo_epi16(dHi, _mm_sub_epi16(c255, aHi)));
+        tLo = _mm_add_epi16(tLo, c128);
+        tHi = _mm_add_epi16(tHi, c128);
+        tLo = _mm_srli_epi16(_mm_add_epi16(tLo, _mm_srli_epi16(tLo, 8)), 8);
+        tHi = _mm_srli_epi16(_mm_add_epi16(tHi, _mm_srli_epi16(tHi, 8)), 8);
+        _mm_storeu_si128(out, _mm_packus_epi16(tLo, tHi));
     }
     for (; i < n; ++i) {
         uint8_t bgr[3];

@@ -3,8 +3,9 @@
 //
 // Pixel layouts. Sources are 32-bit, four bytes per pixel in memory: blue, green, red, alpha
 // (alpha is ignored, taken as 255, for an opaque source). Destinations are the display's layouts:
-// 32 bits blue, green, red and a fourth byte that is kept as it was; 24 bits blue, green, red;
-// 16 bits one little-endian word of red 5, green 6, blue 5 bits.
+// 32 bits blue, green, red and a fourth byte that is not part of the colour (drawing may write
+// anything there); 24 bits blue, green, red; 16 bits one little-endian word of red 5, green 6,
+// blue 5 bits.
 //
 // Blending is straight (not premultiplied) alpha "over" an opaque destination, per channel:
 //     out = div255(s * a + d * (255 - a))
