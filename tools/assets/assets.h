@@ -1,0 +1,54 @@
+// The cabinet's asset set: every picture and sound the game opens, with its exact path.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "encode.h"
+#include "image.h"
+
+enum class PictureFormat { Bmp, Tga, TgaRaw, Pcx };
+
+struct Picture {
+    std::string path;  // relative to the working folder, exact case
+    PictureFormat format;
+    int frames;  // frames stacked vertically
+    Image image;
+};
+
+struct Sound {
+    std::string path;
+    Bytes bytes;
+};
+
+// Each maker appends its pictures.
+void MakeTeamPictures(std::vector<Picture>& out);
+void MakeFontPictures(std::vector<Picture>& out);
+void MakeMessagePanel(std::vector<Picture>& out);
+void MakeButtonPictures(std::vector<Picture>& out);
+void MakeScreenPictures(std::vector<Picture>& out);
+void MakeGamePictures(std::vector<Picture>& out);
+
+// The 44 effects as WAV files.
+void MakeEffects(std::vector<Sound>& out);
+// The two tunes as MP3 files; false when the encoder fails.
+bool MakeTunes(std::vector<Sound>& out);
+
+// Encodes a picture in its format.
+Bytes EncodePicture(const Picture& p);
+// Draws every frame of every picture on one review sheet.
+Image ContactSheet(const std::vector<Picture>& pictures);
+
+// One rival team: its name, colours and the pattern of its shirt.
+struct Team {
+    const char* name;
+    const char* initials;
+    Rgb main;
+    Rgb second;
+    int pattern;  // 0 stripes, 1 halves, 2 hoops, 3 chevron, 4 quarters
+};
+const std::vector<Team>& RivalTeams();
+
+// Message panel geometry (shared by the panel, the numbers and the screens).
+constexpr int kPanelWidth = 350;
+constexpr int kPanelHeight = 158;
+constexpr int kPanelFrames = 31;
