@@ -35,8 +35,10 @@ bool MakeTunes(std::vector<Sound>& out);
 
 // Encodes a picture in its format.
 Bytes EncodePicture(const Picture& p);
-// Draws every frame of every picture on one review sheet.
+// Draws every frame of every picture on one review sheet, after mock-ups of the game's screens.
 Image ContactSheet(const std::vector<Picture>& pictures);
+// The game's main screens put together from the pictures, as the game draws them.
+std::vector<Image> PreviewScreens(const std::vector<Picture>& pictures);
 
 // One rival team: its name, colours and the pattern of its shirt.
 struct Team {

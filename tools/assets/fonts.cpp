@@ -41,7 +41,8 @@ Image Glyph(const FontStyle& s, int g) {
     double room = s.frameWidth - 2 - 2 * pad;
     double scale = e.width > room ? room / e.width : 1.0;
     cairo_save(cr);
-    cairo_translate(cr, 1 + pad - e.x_bearing * scale, s.baseline);
+    // Whole-pixel placement keeps stems sharp.
+    cairo_translate(cr, std::ceil(1 + pad - e.x_bearing * scale - 0.1), s.baseline);
     cairo_scale(cr, scale, 1);
     cairo_move_to(cr, 0, 0);
     cairo_text_path(cr, text.c_str());

@@ -105,7 +105,7 @@ Image MenuBackground() {
     Canvas c(SW, SH);
     cairo_t* cr = c.cr();
     PubWall(cr, 425);
-    Logo(cr, 400, 74, 0.78);
+    Logo(cr, 400, 70, 0.68);
     Chalkboard(cr, 130, 150, 460, 236);
     SetFont(cr, Face::SansBold, 26);
     SetColour(cr, Colour::BrassLight);
@@ -205,22 +205,29 @@ Image RulesScreen() {
          "6."},
         {"PRIZES", "Paid at once: whole pounds into your bank, pence into your credit."},
     };
-    auto column = [&](const Rule* rules, double x, double w) {
-        double y = 96;
+    // Lays a column out at a text size; returns its bottom edge (drawing only when asked).
+    auto column = [&](const Rule* rules, double x, double w, double size, bool draw) {
+        double y = 90, line = size * 1.26;
         for (int i = 0; i < 4; ++i) {
-            SetFont(cr, Face::SansBold, 17);
+            SetFont(cr, Face::SansBold, size + 1.5);
             SetColour(cr, Colour::BrassLight);
-            DrawText(cr, rules[i].head, x, y + 14, Align::Left);
-            SetFont(cr, Face::Sans, 15.5);
+            if (draw) DrawText(cr, rules[i].head, x, y + size, Align::Left);
+            SetFont(cr, Face::Sans, size);
             SetColour(cr, Colour::Chalk);
             std::vector<std::string> lines = WrapText(cr, rules[i].text, w);
-            for (size_t k = 0; k < lines.size(); ++k)
-                DrawText(cr, lines[k], x, y + 35 + 19.5 * double(k), Align::Left);
-            y += 35 + 19.5 * double(lines.size()) + 10;
+            for (size_t k = 0; k < lines.size() && draw; ++k)
+                DrawText(cr, lines[k], x, y + size + line * double(k + 1), Align::Left);
+            y += line * double(lines.size() + 1) + size * 0.7;
         }
+        return y;
     };
-    column(left, 48, 330);
-    column(right, 412, 340);
+    // The largest size at which both columns fit the board.
+    double size = 17;
+    while (size > 11 &&
+           std::max(column(left, 48, 330, size, false), column(right, 412, 340, size, false)) > 418)
+        size -= 0.25;
+    column(left, 48, 330, size, true);
+    column(right, 412, 340, size, true);
     PaintedButton(cr, 307, 443, 188, 135, "BACK");
     SetFont(cr, Face::Sans, 15);
     SetColour(cr, Colour::Cream, 0.8);
@@ -335,11 +342,13 @@ Image Crop(const Image& src, int x, int y, int w, int h) {
 Image Overlay() {
     Canvas c(SW, SH);
     cairo_t* cr = c.cr();
-    cairo_rectangle(cr, 0, 0, SW, SH);
-    cairo_rectangle(cr, 6, 6, SW - 12, SH - 12);
-    cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
-    SetColour(cr, Colour::Brass);
-    cairo_fill(cr);
+    for (int i = 0; i < 8; ++i) {
+        cairo_rectangle(cr, i + 0.5, i + 0.5, SW - 2 * i - 1, SH - 2 * i - 1);
+        Rgb edge = i < 2 ? Colour::BrassDark : i < 6 ? Colour::Brass : Colour::BrassLight;
+        SetColour(cr, edge);
+        cairo_set_line_width(cr, 1);
+        cairo_stroke(cr);
+    }
     return KeyOnMagenta(c.Finish(), Colour::Brass);
 }
 }  // namespace

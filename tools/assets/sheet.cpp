@@ -53,7 +53,14 @@ int Layout(const std::vector<Picture>& pictures, std::vector<Placement>& places,
 }
 }  // namespace
 
-Image ContactSheet(const std::vector<Picture>& pictures) {
+Image ContactSheet(const std::vector<Picture>& all) {
+    // The screen mock-ups come first, as pictures of their own.
+    std::vector<Picture> pictures;
+    int n = 0;
+    for (Image& screen : PreviewScreens(all))
+        pictures.push_back(
+            {"screen mock-up " + std::to_string(++n), PictureFormat::Bmp, 1, std::move(screen)});
+    pictures.insert(pictures.end(), all.begin(), all.end());
     std::vector<Placement> places;
     std::vector<std::pair<std::string, int>> labels;
     int height = Layout(pictures, places, labels);

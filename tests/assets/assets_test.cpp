@@ -1,0 +1,307 @@
+// The generated pictures: every file the game opens exists under its exact name, in the format its
+// loader takes, with the frame count and the size that its screen position needs.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "asset_files.h"
+
+namespace {
+enum Format { Bmp, Pcx, Tga };
+
+// What the game needs of a picture: frames, and the frame size range that fits where it is drawn.
+struct Need {
+    const char* path;
+    Format format;
+    int frames;
+    int minW, maxW, minH, maxH;  // of one frame
+};
+
+// Resource images of the picture table (the bank font serves two rows) and the sprite list.
+const Need kNeeds[] = {
+    {"Graphic_resource/Loading/LoadingScreen.BMP", Bmp, 1, 800, 800, 600, 600},
+    {"Graphic_resource/transparency.PCX", Pcx, 1, 1, 800, 1, 600},
+    {"Graphic_resource/Menu/InfoScreen.BMP", Bmp, 1, 800, 800, 600, 600},
+    // Drawn at (567, 0) around the amount box x 594-763, y 51-103.
+    {"Graphic_resource/Menu/CreditBlank.BMP", Bmp, 1, 196, 233, 103, 200},
+    // Drawn at (0, 0) around the amount box x 38-206, y 51-98.
+    {"Graphic_resource/Menu/BankBlank.BMP", Bmp, 1, 206, 260, 98, 200},
+    {"Graphic_resource/Font1.BMP", Bmp, 96, 4, 64, 8, 64},
+    // Four lines of question must fit the 110-row box.
+    {"Graphic_resource/Font2.BMP", Bmp, 96, 4, 40, 12, 27},
+    // Amounts are centred in boxes 47 and 52 rows high.
+    {"Graphic_resource/Menu/BankFont.BMP", Bmp, 96, 4, 40, 16, 47},
+    {"Graphic_resource/Question/courierfontblueans.PCX", Pcx, 96, 4, 40, 8, 64},
+    {"Graphic_resource/Main/pointsboxfont.BMP", Bmp, 96, 4, 64, 8, 64},
+    {"Graphic_resource/Main/winplanfont.BMP", Bmp, 96, 4, 64, 8, 64},
+    {"Graphic_resource/Main/Main.BMP", Bmp, 1, 800, 800, 600, 600},
+    {"Graphic_resource/Main/WinBackGround.BMP", Bmp, 1, 800, 800, 600, 600},
+    {"Graphic_resource/Main/prizevalues.BMP", Bmp, 8, 8, 400, 8, 200},
+    {"Graphic_resource/Menu/OptionBackgroundBLank.BMP", Bmp, 1, 800, 800, 600, 600},
+    {"Graphic_resource/Main/Timer.BMP", Bmp, 2, 8, 200, 8, 300},
+    {"Graphic_resource/Menu/Bank.tga", Tga, 1, 8, 400, 8, 200},
+    {"Graphic_resource/Menu/Credit.tga", Tga, 1, 8, 400, 8, 200},
+    // The menu restores 188 x 135 behind a button before drawing it.
+    {"Graphic_resource/Menu/MenuButton.bmp", Bmp, 2, 188, 188, 135, 135},
+    {"Graphic_resource/Menu/RulesButton.bmp", Bmp, 2, 188, 188, 135, 135},
+    {"Graphic_resource/Menu/Play-Button.bmp", Bmp, 2, 188, 188, 135, 135},
+    {"Graphic_resource/Menu/InsertCoins.bmp", Bmp, 2, 188, 188, 135, 135},
+    {"Graphic_resource/Main/Hilite.tga", Tga, 1, 8, 80, 8, 59},
+    {"Graphic_resource/Questions/QuestionsRemaining.tga", Tga, 1, 8, 400, 8, 200},
+    // Grid pitch 80 pixels, rows 59 apart.
+    {"Graphic_resource/Main/smallteams.tga", Tga, 50, 60, 80, 40, 59},
+    {"Graphic_resource/Main/smallteamsout.tga", Tga, 50, 60, 80, 40, 59},
+    // Panels of 175 x 167 with the picture 36 rows down.
+    {"Graphic_resource/Main/bigteams.tga", Tga, 50, 120, 175, 90, 131},
+    {"Graphic_resource/Main/bigteamsout.tga", Tga, 50, 120, 175, 90, 131},
+    // Drawn 17 right and 42 above a big team's picture.
+    {"Graphic_resource/Main/SmallPrizes.tga", Tga, 8, 40, 141, 16, 42},
+    // 158 rows at (135, 430), around the 315 x 110 question box at (155, 466), left of True.
+    {"Graphic_resource/Main/Box.bmp", Bmp, 31, 335, 358, 158, 158},
+    // Inside the clock's rectangle x 574-659, y 435-582, drawn at (576, 437).
+    {"Graphic_resource/Main/Timer.tga", Tga, 15, 40, 83, 60, 145},
+    {"Graphic_resource/Main/carryon.bmp", Bmp, 2, 8, 400, 8, 200},
+    {"Graphic_resource/Main/collect.bmp", Bmp, 2, 8, 400, 8, 200},
+    {"Graphic_resource/Main/true.bmp", Bmp, 2, 67, 67, 67, 67},
+    {"Graphic_resource/Main/false.bmp", Bmp, 2, 67, 67, 67, 67},
+    {"Graphic_resource/Main/skip.bmp", Bmp, 7, 122, 122, 122, 122},
+    {"Graphic_resource/Main/joker.bmp", Bmp, 7, 122, 122, 122, 122},
+    // At (189, 439) and (189, 509): within the panel and 70 rows apart.
+    {"Graphic_resource/Main/EliminationNumbers.bmp", Bmp, 50, 20, 150, 20, 70},
+    {"Graphic_resource/Main/ValuesGreen.tga", Tga, 16, 8, 400, 8, 200},
+    {"Graphic_resource/Main/ValuesGrey.tga", Tga, 16, 8, 400, 8, 200},
+    {"Graphic_resource/Main/RoundsGreen.bmp", Bmp, 7, 8, 400, 8, 200},
+};
+
+std::string PathOf(const char* rel) {
+    return GeneratedAssets() + "/" + rel;
+}
+
+uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+uint16_t Le16(const std::vector<uint8_t>& b, size_t at) {
+    return uint16_t(b[at] | b[at + 1] << 8);
+}
+
+class Pictures : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_FALSE(GeneratedAssets().empty()) << "the generator failed"; }
+};
+
+TEST_F(Pictures, EveryFileTheGameOpensIsThereUnderItsExactName) {
+    std::set<std::string> expected;
+    for (const Need& n : kNeeds) expected.insert(n.path);
+    std::set<std::string> found;
+    for (auto& e :
+         std::filesystem::recursive_directory_iterator(GeneratedAssets() + "/Graphic_resource"))
+        if (e.is_regular_file())
+            found.insert(std::filesystem::relative(e.path(), GeneratedAssets()).string());
+    EXPECT_EQ(found, expected);
+}
+
+TEST_F(Pictures, HeadersAreWhatTheGameLoadersTake) {
+    for (const Need& n : kNeeds) {
+        SCOPED_TRACE(n.path);
+        std::vector<uint8_t> b = ReadBytes(PathOf(n.path));
+        ASSERT_GE(b.size(), 128u);
+        if (n.format == Bmp) {
+            EXPECT_EQ(b[0], 'B');
+            EXPECT_EQ(b[1], 'M');
+            EXPECT_EQ(Le32(b, 10), 54u);  // pixels right after the headers
+            EXPECT_EQ(Le32(b, 14), 40u);
+            EXPECT_EQ(Le16(b, 28), 24);
+            EXPECT_EQ(Le32(b, 30), 0u);
+            uint32_t w = Le32(b, 18), h = Le32(b, 22);
+            EXPECT_EQ(b.size(), 54 + ((w * 3 + 3) & ~3u) * h);
+        } else if (n.format == Pcx) {
+            EXPECT_EQ(std::vector<uint8_t>(b.begin(), b.begin() + 4),
+                      (std::vector<uint8_t>{10, 5, 1, 8}));
+            EXPECT_EQ(b[65], 3);  // planes
+            int width = Le16(b, 8) - Le16(b, 4) + 1;
+            EXPECT_EQ(Le16(b, 66), width);  // the loader takes the line length as the width
+        } else {
+            const std::vector<uint8_t> raw = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+            const std::vector<uint8_t> rle = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+            std::vector<uint8_t> head(b.begin(), b.begin() + 12);
+            EXPECT_TRUE(head == raw || head == rle);
+            EXPECT_EQ(b[16], 32);
+            EXPECT_EQ(b[17] & 0x20, 0) << "rows must be stored bottom first";
+        }
+    }
+}
+
+TEST_F(Pictures, FramesHaveTheSizesTheScreensNeed) {
+    for (const Need& n : kNeeds) {
+        SCOPED_TRACE(n.path);
+        Pixels px = ReadPixels(PathOf(n.path));
+        ASSERT_GT(px.width, 0) << "ImageMagick cannot decode it";
+        EXPECT_EQ(px.height % n.frames, 0) << "frames must be of equal height";
+        int fh = px.height / n.frames;
+        EXPECT_GE(px.width, n.minW);
+        EXPECT_LE(px.width, n.maxW);
+        EXPECT_GE(fh, n.minH);
+        EXPECT_LE(fh, n.maxH);
+    }
+}
+
+// Distance from magenta; keyed pictures may hold exact magenta but nothing close to it.
+int FromMagenta(const uint8_t* p) {
+    return (255 - p[0]) + p[1] + (255 - p[2]);
+}
+
+TEST_F(Pictures, KeyedPicturesHaveNoMagentaFringe) {
+    for (const Need& n : kNeeds) {
+        if (n.format == Tga) continue;
+        SCOPED_TRACE(n.path);
+        Pixels px = ReadPixels(PathOf(n.path));
+        ASSERT_GT(px.width, 0);
+        int near = 0;
+        for (int y = 0; y < px.height; ++y)
+            for (int x = 0; x < px.width; ++x) {
+                int d = FromMagenta(px.At(x, y));
+                if (d > 0 && d < 150) ++near;
+            }
+        EXPECT_EQ(near, 0) << "pixels blended toward magenta";
+    }
+}
+
+// The game draws these frames over each other without clearing, so a pixel that is keyed in one
+// frame and solid in another would leave a trace.
+TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
+    const char* overdrawn[] = {
+        "Graphic_resource/Main/Box.bmp",         "Graphic_resource/Menu/MenuButton.bmp",
+        "Graphic_resource/Menu/RulesButton.bmp", "Graphic_resource/Menu/Play-Button.bmp",
+        "Graphic_resource/Menu/InsertCoins.bmp", "Graphic_resource/Main/true.bmp",
+        "Graphic_resource/Main/false.bmp",       "Graphic_resource/Main/skip.bmp",
+        "Graphic_resource/Main/joker.bmp",
+    };
+    for (const char* path : overdrawn) {
+        SCOPED_TRACE(path);
+        int frames = 0;
+        for (const Need& n : kNeeds)
+            if (std::string(n.path) == path) frames = n.frames;
+        Pixels px = ReadPixels(PathOf(path));
+        ASSERT_GT(px.width, 0);
+        int fh = px.height / frames, differing = 0;
+        for (int f = 1; f < frames; ++f)
+            for (int y = 0; y < fh; ++y)
+                for (int x = 0; x < px.width; ++x)
+                    if (px.IsKey(x, y) != px.IsKey(x, f * fh + y)) ++differing;
+        EXPECT_EQ(differing, 0);
+    }
+    // The play button and the insert-coins sign take each other's place too.
+    Pixels play = ReadPixels(PathOf("Graphic_resource/Menu/Play-Button.bmp"));
+    Pixels coins = ReadPixels(PathOf("Graphic_resource/Menu/InsertCoins.bmp"));
+    ASSERT_EQ(play.width, coins.width);
+    int differing = 0;
+    for (int y = 0; y < 135; ++y)
+        for (int x = 0; x < play.width; ++x)
+            if (play.IsKey(x, y) != coins.IsKey(x, 135 + y)) ++differing;
+    EXPECT_EQ(differing, 0);
+}
+
+// Pictures the game shows opaque (message panel, numbers, plain frames of strips) must have
+// content: a frame that is all one colour is a missing drawing.
+TEST_F(Pictures, EveryFrameHasADrawing) {
+    for (const Need& n : kNeeds) {
+        if (n.frames == 96) continue;  // fonts: the space is empty by design
+        SCOPED_TRACE(n.path);
+        Pixels px = ReadPixels(PathOf(n.path));
+        ASSERT_GT(px.width, 0);
+        int fh = px.height / n.frames;
+        for (int f = 0; f < n.frames; ++f) {
+            std::set<uint32_t> colours;
+            for (int y = f * fh; y < (f + 1) * fh && colours.size() < 4; ++y)
+                for (int x = 0; x < px.width; ++x) {
+                    const uint8_t* p = px.At(x, y);
+                    if (p[3] == 0) continue;
+                    colours.insert(uint32_t(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
+                }
+            EXPECT_GE(colours.size(), 4u) << "frame " << f;
+        }
+    }
+}
+
+// Strips whose frames stand for different things (teams, numbers, messages, counts) must not
+// repeat a frame.
+TEST_F(Pictures, FramesOfAStripAreDistinct) {
+    const char* strips[] = {
+        "Graphic_resource/Main/smallteams.tga",  "Graphic_resource/Main/smallteamsout.tga",
+        "Graphic_resource/Main/bigteams.tga",    "Graphic_resource/Main/bigteamsout.tga",
+        "Graphic_resource/Main/SmallPrizes.tga", "Graphic_resource/Main/Box.bmp",
+        "Graphic_resource/Main/Timer.tga",       "Graphic_resource/Main/EliminationNumbers.bmp",
+        "Graphic_resource/Main/skip.bmp",        "Graphic_resource/Main/joker.bmp",
+    };
+    for (const char* path : strips) {
+        SCOPED_TRACE(path);
+        int frames = 0;
+        for (const Need& n : kNeeds)
+            if (std::string(n.path) == path) frames = n.frames;
+        Pixels px = ReadPixels(PathOf(path));
+        ASSERT_GT(px.width, 0);
+        size_t frameBytes = px.rgba.size() / size_t(frames);
+        std::set<std::vector<uint8_t>> seen;
+        for (int f = 0; f < frames; ++f)
+            seen.insert(std::vector<uint8_t>(px.rgba.begin() + f * frameBytes,
+                                             px.rgba.begin() + (f + 1) * frameBytes));
+        EXPECT_EQ(seen.size(), size_t(frames));
+    }
+}
+
+// Team badges carry true alpha: solid in the middle, see-through at the corners.
+TEST_F(Pictures, TeamBadgesHaveTrueAlpha) {
+    for (const char* path :
+         {"Graphic_resource/Main/smallteams.tga", "Graphic_resource/Main/bigteams.tga"}) {
+        SCOPED_TRACE(path);
+        Pixels px = ReadPixels(PathOf(path));
+        ASSERT_GT(px.width, 0);
+        int fh = px.height / 50;
+        for (int f = 0; f < 50; ++f) {
+            EXPECT_EQ(px.At(0, f * fh)[3], 0);
+            EXPECT_EQ(px.At(px.width / 2, f * fh + fh / 2)[3], 255);
+        }
+    }
+}
+
+TEST_F(Pictures, TwoRunsWriteTheSameBytes) {
+    std::string second = std::string(ASSETS_DIR) + "-again";
+    std::filesystem::remove_all(second);
+    ASSERT_EQ(RunGenerator(second), 0);
+    size_t compared = 0;
+    for (auto& e : std::filesystem::recursive_directory_iterator(GeneratedAssets())) {
+        if (!e.is_regular_file()) continue;
+        std::string rel = std::filesystem::relative(e.path(), GeneratedAssets()).string();
+        SCOPED_TRACE(rel);
+        EXPECT_EQ(ReadBytes(e.path().string()), ReadBytes(second + "/" + rel));
+        ++compared;
+    }
+    EXPECT_EQ(compared, 87u);
+    std::filesystem::remove_all(second);
+}
+
+TEST_F(Pictures, ContactSheetShowsEveryFrame) {
+    std::string sheet = std::string(ASSETS_DIR) + "-sheet.png";
+    ASSERT_EQ(RunGenerator("--contact-sheet " + sheet), 0);
+    Pixels px = ReadPixels(sheet);
+    std::filesystem::remove(sheet);
+    ASSERT_GT(px.width, 0);
+    // At least the area of all frames of all pictures.
+    size_t area = 0;
+    for (const Need& n : kNeeds) {
+        int w = 0, h = 0;
+        std::istringstream(RunCommand("identify -format '%w %h' '" + PathOf(n.path) + "'")) >> w >>
+            h;
+        area += size_t(w) * h;
+    }
+    EXPECT_GE(size_t(px.width) * px.height, area);
+}
+
+TEST(Generator, RefusesToRunWithoutAFolder) {
+    EXPECT_NE(RunGenerator(""), 0);
+    EXPECT_NE(RunGenerator("--bogus /tmp/x"), 0);
+}
+}  // namespace
