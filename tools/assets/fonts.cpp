@@ -38,7 +38,7 @@ Image Glyph(const FontStyle& s, int g) {
     cairo_text_extents_t e;
     cairo_text_extents(cr, text.c_str(), &e);
     double pad = s.outlineWidth;
-    double room = s.frameWidth - 2 - 2 * pad;
+    double room = s.frameWidth - 3 - 2 * pad;
     double scale = e.width > room ? room / e.width : 1.0;
     cairo_save(cr);
     // Whole-pixel placement keeps stems sharp.

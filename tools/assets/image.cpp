@@ -57,7 +57,7 @@ Image KeyOnMagenta(const Image& src, Rgb edge, int threshold) {
             o[0] = Mix(s[0], edge.r, s[3]);
             o[1] = Mix(s[1], edge.g, s[3]);
             o[2] = Mix(s[2], edge.b, s[3]);
-            if (o[0] == 255 && o[1] == 0 && o[2] == 255) o[0] = 254;
+            if (o[0] > 240 && o[1] < 16 && o[2] > 240) o[0] = 200, o[2] = 200;
         }
     return out;
 }
