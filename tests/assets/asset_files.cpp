@@ -8,6 +8,11 @@
 #include <iterator>
 #include <sstream>
 
+#include "display/font_layout.h"
+#include "display/image_decode.h"
+#include "display/tga.h"
+#include "platform/bmp_image.h"
+
 std::string RunCommand(const std::string& command, int* status) {
     std::string out;
     FILE* p = popen(command.c_str(), "r");
@@ -40,37 +45,73 @@ std::vector<uint8_t> ReadBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
-Pixels ReadPixels(const std::string& path) {
+static bool EndsWith(const std::string& s, const char* tail) {
+    std::string t(tail);
+    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+}
+
+Pixels LoadAsGame(const std::string& rel, int depth, std::string* error) {
+    Pixels px;
+    std::string why;
+    std::vector<uint8_t> bytes = ReadBytes(GeneratedAssets() + "/" + rel);
+    if (EndsWith(rel, ".BMP") || EndsWith(rel, ".PCX")) {
+        DecodedImage img;
+        int32_t type = EndsWith(rel, ".PCX") ? ResourceTypePcx : ResourceTypeBmp;
+        if (DecodeResourceFile(bytes.data(), bytes.size(), type, depth, img, why)) {
+            px.width = img.width;
+            px.height = img.height;
+            px.rgba = DecodedToRgba(img);
+        }
+    } else if (EndsWith(rel, ".tga")) {
+        TgaImage tga;
+        if (DecodeTga(bytes.data(), bytes.size(), tga, why)) {
+            std::vector<uint8_t> bgra(size_t(tga.width) * tga.height * 4);
+            CopyTgaRowsBottomUp(tga, bgra.data(), tga.width * 4);
+            px.width = tga.width;
+            px.height = tga.height;
+            px.rgba = bgra;
+            for (size_t i = 0; i < px.rgba.size(); i += 4) std::swap(px.rgba[i], px.rgba[i + 2]);
+        }
+    } else {
+        BmpImage bmp;
+        if (bmp.LoadFromMemory(bytes.data(), bytes.size())) {
+            px.width = bmp.GetWidth();
+            px.height = bmp.GetHeight();
+            px.rgba.assign(size_t(px.width) * px.height * 4, 0);
+            bmp.Draw(PixelView{px.rgba.data(), px.width * 4, px.width, px.height, 4}, 0, 0);
+            for (size_t i = 0; i < px.rgba.size(); i += 4) std::swap(px.rgba[i], px.rgba[i + 2]);
+        } else {
+            why = bmp.Error();
+        }
+    }
+    if (error) *error = why;
+    return px;
+}
+
+Pixels ReadWithImageMagick(const std::string& path) {
     Pixels px;
     int status = 0;
     std::string size = RunCommand("identify -format '%w %h' '" + path + "' 2>/dev/null", &status);
     if (status != 0) return px;
     std::istringstream(size) >> px.width >> px.height;
-    std::string raw = RunCommand("convert '" + path + "' -depth 8 rgba:- 2>/dev/null", &status);
+    std::string raw =
+        RunCommand("convert '" + path + "' -auto-orient -depth 8 rgba:- 2>/dev/null", &status);
     if (status != 0 || raw.size() != size_t(px.width) * px.height * 4) return Pixels{};
     px.rgba.assign(raw.begin(), raw.end());
     return px;
 }
 
-std::vector<int> MeasureAdvances(const Pixels& font, int extra) {
-    int fh = font.height / 96, fw = font.width;
-    std::vector<int> adv(96, 0);
-    for (int g = 0; g < 96; ++g) {
-        int rightmost = 0;
-        for (int k = 0; k < fh; ++k)
-            for (int l = fw - 1; l >= 1; --l)
-                if (!font.IsKey(l, g * fh + k)) {
-                    rightmost = std::max(rightmost, l);
-                    break;
-                }
-        adv[g] = rightmost + 1 + extra;
-    }
-    adv[0] = fw / 2;
-    return adv;
-}
-
-int GlyphIndex(unsigned char c) {
-    if (c == 0xA3) return 95;
-    if (c >= 32 && c <= 127) return c - 32;
-    return -1;
+std::vector<int> GameAdvances(const std::string& rel, int fontCode, int depth) {
+    std::vector<uint8_t> bytes = ReadBytes(GeneratedAssets() + "/" + rel);
+    DecodedImage img;
+    std::string why;
+    int32_t type = EndsWith(rel, ".PCX") ? ResourceTypePcx : ResourceTypeBmp;
+    if (!DecodeResourceFile(bytes.data(), bytes.size(), type, depth, img, why)) return {};
+    std::vector<const uint8_t*> rows;
+    for (int y = 0; y < img.height; ++y)
+        rows.push_back(img.pixels.data() + size_t(y) * img.width * img.bytesPerPixel);
+    int32_t adv[kGlyphCount];
+    MeasureGlyphAdvances(rows, img.width, img.bytesPerPixel, img.height / kGlyphCount,
+                         FontSlotOf(fontCode).advanceAdds, adv);
+    return std::vector<int>(adv, adv + kGlyphCount);
 }

@@ -1,5 +1,5 @@
-// Shared by the asset checks: one generated asset folder for the whole test program, and readers
-// for the pixels and samples of its files.
+// Shared by the asset checks: the generated asset folder, the pictures read through the game's
+// own loaders (and through ImageMagick for comparison), and small helpers.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -11,23 +11,25 @@ const std::string& GeneratedAssets();
 int RunGenerator(const std::string& args);
 // Output of a shell command, and its exit status.
 std::string RunCommand(const std::string& command, int* status = nullptr);
+std::vector<uint8_t> ReadBytes(const std::string& path);
 
 struct Pixels {
     int width = 0, height = 0;
-    std::vector<uint8_t> rgba;  // rows top to bottom, as an independent decoder reads the file
+    std::vector<uint8_t> rgba;  // rows top to bottom
     const uint8_t* At(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
     bool IsKey(int x, int y) const {
         const uint8_t* p = At(x, y);
         return p[0] == 255 && p[1] == 0 && p[2] == 255;
     }
 };
-// Decodes a picture with ImageMagick; an empty result when it cannot be read.
-Pixels ReadPixels(const std::string& path);
-std::vector<uint8_t> ReadBytes(const std::string& path);
 
-// Glyph advances of a 96-frame font, measured as the game measures them: per frame, the
-// rightmost non-magenta column (column 0 not tested) plus one plus `extra`; the space gets half
-// the frame width.
-std::vector<int> MeasureAdvances(const Pixels& font, int extra);
-// Glyph index of a byte, as the game maps it: 32-127 to 0-95, the pound sign (0xA3) to 95.
-int GlyphIndex(unsigned char c);
+// A picture of the asset folder (path relative to it) as the game reads it: numbered resource
+// images (.BMP, .PCX) through the resource decoders at a display depth, BMP sprites (.bmp)
+// through the image object, TGA sprites through the sprite decoder. Empty when the game's loader
+// refuses the file; `error` says why.
+Pixels LoadAsGame(const std::string& rel, int depth = 32, std::string* error = nullptr);
+// The same picture decoded by ImageMagick; empty when it cannot be read.
+Pixels ReadWithImageMagick(const std::string& path);
+
+// Glyph advances of a 96-frame font resource as the game measures them at a display depth.
+std::vector<int> GameAdvances(const std::string& rel, int fontCode, int depth = 32);

@@ -137,14 +137,59 @@ TEST_F(Pictures, HeadersAreWhatTheGameLoadersTake) {
 TEST_F(Pictures, FramesHaveTheSizesTheScreensNeed) {
     for (const Need& n : kNeeds) {
         SCOPED_TRACE(n.path);
-        Pixels px = ReadPixels(PathOf(n.path));
-        ASSERT_GT(px.width, 0) << "ImageMagick cannot decode it";
+        std::string error;
+        Pixels px = LoadAsGame(n.path, 32, &error);
+        ASSERT_GT(px.width, 0) << "the game cannot load it: " << error;
         EXPECT_EQ(px.height % n.frames, 0) << "frames must be of equal height";
         int fh = px.height / n.frames;
         EXPECT_GE(px.width, n.minW);
         EXPECT_LE(px.width, n.maxW);
         EXPECT_GE(fh, n.minH);
         EXPECT_LE(fh, n.maxH);
+    }
+}
+
+// The resource decoders turn magenta into the display's key at every depth; nothing else of a
+// picture may turn into the key (a colour close to magenta would at 16 bits).
+TEST_F(Pictures, ResourceImagesLoadAtEveryDisplayDepth) {
+    for (const Need& n : kNeeds) {
+        std::string path = n.path;
+        if (path.find(".BMP") == std::string::npos && path.find(".PCX") == std::string::npos)
+            continue;
+        SCOPED_TRACE(path);
+        Pixels at32 = LoadAsGame(path, 32);
+        ASSERT_GT(at32.width, 0);
+        for (int depth : {24, 16}) {
+            SCOPED_TRACE(depth);
+            std::string error;
+            Pixels px = LoadAsGame(path, depth, &error);
+            ASSERT_EQ(px.width, at32.width) << error;
+            ASSERT_EQ(px.height, at32.height);
+            int moved = 0;
+            for (int y = 0; y < px.height; ++y)
+                for (int x = 0; x < px.width; ++x) moved += px.IsKey(x, y) != at32.IsKey(x, y);
+            EXPECT_EQ(moved, 0) << "pixels that change between key and colour";
+        }
+    }
+}
+
+// The game's decoders and ImageMagick see the same pixels in every picture.
+TEST_F(Pictures, GameLoadersAgreeWithImageMagick) {
+    for (const Need& n : kNeeds) {
+        SCOPED_TRACE(n.path);
+        Pixels game = LoadAsGame(n.path);
+        Pixels magick = ReadWithImageMagick(PathOf(n.path));
+        ASSERT_GT(game.width, 0);
+        ASSERT_EQ(game.width, magick.width);
+        ASSERT_EQ(game.height, magick.height);
+        bool alpha = n.format == Tga;
+        size_t differing = 0;
+        for (size_t i = 0; i < game.rgba.size(); i += 4) {
+            if (alpha && game.rgba[i + 3] != magick.rgba[i + 3]) ++differing;
+            if (alpha && game.rgba[i + 3] == 0) continue;
+            for (int c = 0; c < 3; ++c) differing += game.rgba[i + c] != magick.rgba[i + c];
+        }
+        EXPECT_EQ(differing, 0u);
     }
 }
 
@@ -157,7 +202,7 @@ TEST_F(Pictures, KeyedPicturesHaveNoMagentaFringe) {
     for (const Need& n : kNeeds) {
         if (n.format == Tga) continue;
         SCOPED_TRACE(n.path);
-        Pixels px = ReadPixels(PathOf(n.path));
+        Pixels px = LoadAsGame(n.path);
         ASSERT_GT(px.width, 0);
         int near = 0;
         for (int y = 0; y < px.height; ++y)
@@ -184,7 +229,7 @@ TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
         int frames = 0;
         for (const Need& n : kNeeds)
             if (std::string(n.path) == path) frames = n.frames;
-        Pixels px = ReadPixels(PathOf(path));
+        Pixels px = LoadAsGame(path);
         ASSERT_GT(px.width, 0);
         int fh = px.height / frames, differing = 0;
         for (int f = 1; f < frames; ++f)
@@ -194,8 +239,8 @@ TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
         EXPECT_EQ(differing, 0);
     }
     // The play button and the insert-coins sign take each other's place too.
-    Pixels play = ReadPixels(PathOf("Graphic_resource/Menu/Play-Button.bmp"));
-    Pixels coins = ReadPixels(PathOf("Graphic_resource/Menu/InsertCoins.bmp"));
+    Pixels play = LoadAsGame("Graphic_resource/Menu/Play-Button.bmp");
+    Pixels coins = LoadAsGame("Graphic_resource/Menu/InsertCoins.bmp");
     ASSERT_EQ(play.width, coins.width);
     int differing = 0;
     for (int y = 0; y < 135; ++y)
@@ -210,7 +255,7 @@ TEST_F(Pictures, EveryFrameHasADrawing) {
     for (const Need& n : kNeeds) {
         if (n.frames == 96) continue;  // fonts: the space is empty by design
         SCOPED_TRACE(n.path);
-        Pixels px = ReadPixels(PathOf(n.path));
+        Pixels px = LoadAsGame(n.path);
         ASSERT_GT(px.width, 0);
         int fh = px.height / n.frames;
         for (int f = 0; f < n.frames; ++f) {
@@ -241,7 +286,7 @@ TEST_F(Pictures, FramesOfAStripAreDistinct) {
         int frames = 0;
         for (const Need& n : kNeeds)
             if (std::string(n.path) == path) frames = n.frames;
-        Pixels px = ReadPixels(PathOf(path));
+        Pixels px = LoadAsGame(path);
         ASSERT_GT(px.width, 0);
         size_t frameBytes = px.rgba.size() / size_t(frames);
         std::set<std::vector<uint8_t>> seen;
@@ -257,7 +302,7 @@ TEST_F(Pictures, TeamBadgesHaveTrueAlpha) {
     for (const char* path :
          {"Graphic_resource/Main/smallteams.tga", "Graphic_resource/Main/bigteams.tga"}) {
         SCOPED_TRACE(path);
-        Pixels px = ReadPixels(PathOf(path));
+        Pixels px = LoadAsGame(path);
         ASSERT_GT(px.width, 0);
         int fh = px.height / 50;
         for (int f = 0; f < 50; ++f) {
@@ -286,7 +331,7 @@ TEST_F(Pictures, TwoRunsWriteTheSameBytes) {
 TEST_F(Pictures, ContactSheetShowsEveryFrame) {
     std::string sheet = std::string(ASSETS_DIR) + "-sheet.png";
     ASSERT_EQ(RunGenerator("--contact-sheet " + sheet), 0);
-    Pixels px = ReadPixels(sheet);
+    Pixels px = ReadWithImageMagick(sheet);
     std::filesystem::remove(sheet);
     ASSERT_GT(px.width, 0);
     // At least the area of all frames of all pictures.

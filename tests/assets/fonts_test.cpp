@@ -6,23 +6,24 @@
 #include <string>
 
 #include "asset_files.h"
+#include "display/font_layout.h"
 
 namespace {
 struct FontFile {
     const char* path;
-    int extra;  // what the game adds to a measured advance for this font
+    int code;  // the font code the game draws it by
 };
 const FontFile kFonts[] = {
-    {"Graphic_resource/Font1.BMP", 1},
-    {"Graphic_resource/Font2.BMP", 2},
-    {"Graphic_resource/Menu/BankFont.BMP", 2},
-    {"Graphic_resource/Question/courierfontblueans.PCX", 1},
-    {"Graphic_resource/Main/pointsboxfont.BMP", 1},
-    {"Graphic_resource/Main/winplanfont.BMP", 1},
+    {"Graphic_resource/Font1.BMP", 6},
+    {"Graphic_resource/Font2.BMP", 7},
+    {"Graphic_resource/Menu/BankFont.BMP", 12},
+    {"Graphic_resource/Question/courierfontblueans.PCX", 9},
+    {"Graphic_resource/Main/pointsboxfont.BMP", 10},
+    {"Graphic_resource/Main/winplanfont.BMP", 11},
 };
 
 Pixels Font(const char* rel) {
-    return ReadPixels(GeneratedAssets() + "/" + rel);
+    return LoadAsGame(rel);
 }
 
 int TextWidth(const std::vector<int>& adv, const std::string& text) {
@@ -31,29 +32,15 @@ int TextWidth(const std::vector<int>& adv, const std::string& text) {
     return w;
 }
 
-// Lines the game makes of a text in a box of this width: words move to the next line whole,
-// dropping their leading space.
+// Lines the game makes of a text in a box of this width, and the widest of them.
 int LineCount(const std::vector<int>& adv, const std::string& text, int boxWidth, int* widest) {
-    int lines = 1, line = 0;
+    int32_t a[kGlyphCount];
+    for (int g = 0; g < kGlyphCount; ++g) a[g] = adv[g];
+    TextLayout layout;
+    LayOutText(text.c_str(), int(text.size()), boxWidth, a, layout);
     *widest = 0;
-    size_t p = 0;
-    while (p < text.size()) {
-        size_t q = p;
-        int w = 0;
-        do {
-            w += adv[GlyphIndex(text[q])];
-            ++q;
-        } while (q < text.size() && text[q] != ' ');
-        if (line + w > boxWidth && line > 0) {
-            for (size_t s = p; s < q && text[s] == ' '; ++s) w -= adv[0];
-            ++lines;
-            line = 0;
-        }
-        line += w;
-        *widest = std::max(*widest, line);
-        p = q;
-    }
-    return lines;
+    for (int i = 0; i <= layout.lineBreaks; ++i) *widest = std::max(*widest, layout.lineWidth[i]);
+    return layout.lineBreaks + 1;
 }
 
 class Fonts : public ::testing::Test {
@@ -110,7 +97,7 @@ TEST_F(Fonts, GlyphsStartAtTheLeftAndStayInsideTheirFrame) {
 TEST_F(Fonts, AdvancesFollowTheLetterShapes) {
     Pixels px = Font("Graphic_resource/Font2.BMP");
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = MeasureAdvances(px, 2);
+    std::vector<int> adv = GameAdvances("Graphic_resource/Font2.BMP", 7);
     auto a = [&](char c) { return adv[GlyphIndex(c)]; };
     EXPECT_LT(a('i'), a('n'));
     EXPECT_LT(a('l'), a('o'));
@@ -124,7 +111,7 @@ TEST_F(Fonts, AdvancesFollowTheLetterShapes) {
 TEST_F(Fonts, AmountsFitTheCreditAndBankBoxes) {
     Pixels px = Font("Graphic_resource/Menu/BankFont.BMP");
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = MeasureAdvances(px, 2);
+    std::vector<int> adv = GameAdvances("Graphic_resource/Menu/BankFont.BMP", 12);
     int lineHeight = px.height / 96;
     // The largest amount the game shows is below 10000 pence.
     for (const char* amount : {"\xA3"
@@ -148,7 +135,7 @@ TEST_F(Fonts, AmountsFitTheCreditAndBankBoxes) {
 TEST_F(Fonts, QuestionsOfFourLinesFitTheQuestionBox) {
     Pixels px = Font("Graphic_resource/Font2.BMP");
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = MeasureAdvances(px, 2);
+    std::vector<int> adv = GameAdvances("Graphic_resource/Font2.BMP", 7);
     int lineHeight = px.height / 96;
     EXPECT_LE(4 * lineHeight, 110);
     int widest = 0;
@@ -179,8 +166,21 @@ TEST_F(Fonts, ThePoundSignIsTheLastGlyphAndItsOwn) {
         EXPECT_NE(frame(95), frame(94));
         EXPECT_NE(frame(95), frame('L' - 32));
         EXPECT_NE(frame(95), frame('E' - 32));
-        std::vector<int> adv = MeasureAdvances(px, f.extra);
+        std::vector<int> adv = GameAdvances(f.path, f.code);
         EXPECT_GE(adv[95], adv['L' - 32] - 2);
+    }
+}
+}  // namespace
+
+namespace {
+// Fonts measure the same whatever the display depth.
+TEST_F(Fonts, AdvancesAreTheSameAtEveryDepth) {
+    for (const FontFile& f : kFonts) {
+        SCOPED_TRACE(f.path);
+        std::vector<int> at32 = GameAdvances(f.path, f.code, 32);
+        ASSERT_EQ(at32.size(), 96u);
+        EXPECT_EQ(GameAdvances(f.path, f.code, 24), at32);
+        EXPECT_EQ(GameAdvances(f.path, f.code, 16), at32);
     }
 }
 }  // namespace
