@@ -37,6 +37,11 @@ bool ClockIsVirtual() {
     return gVirtual;
 }
 
+uint32_t ClockPeek() {
+    if (!gVirtual.load(std::memory_order_relaxed)) return RealMilliseconds();
+    return gVirtualNow.load(std::memory_order_relaxed);
+}
+
 void ClockAdvance(uint32_t ms) {
     gVirtualNow.fetch_add(ms, std::memory_order_relaxed);
 }

@@ -10,6 +10,8 @@ void ClockUseReal();
 // Virtual mode: starts at `start` and advances by `stepPerRead` on every read, and by ClockAdvance.
 void ClockUseVirtual(uint32_t start, uint32_t stepPerRead);
 bool ClockIsVirtual();
+// Reads the clock without stepping the virtual clock: for observers such as the audio sinks.
+uint32_t ClockPeek();
 void ClockAdvance(uint32_t ms);
 void ClockSetStep(uint32_t stepPerRead);
 

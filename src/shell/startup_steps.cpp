@@ -9,6 +9,7 @@
 #include "shell/menu.h"
 #include "shell/startup.h"
 #include "shell/timing.h"
+#include "sound/effects.h"
 
 namespace {
 // The display's own shutdown answers false for its callers; the exit path ignores that.
@@ -17,9 +18,6 @@ void ShutdownDisplayAtExit() {
     ShutdownDisplay();
 }
 // Steps whose subsystems are not in the program yet: each keeps the success contract of the step.
-bool NoSoundYet() {
-    return true;
-}
 void PlayOneGame() {
     PlayGame();
 }
@@ -31,7 +29,7 @@ StartupSteps DefaultStartupSteps() {
     steps.showLoadingPicture = ShowLoadingPicture;
     steps.loadAuditRecord = LoadAuditRecord;
     steps.checkQuestionPacks = CheckQuestionPacks;
-    steps.initSound = NoSoundYet;
+    steps.initSound = InitSound;
     steps.loadGameImages = LoadGameImages;
     steps.crossFadeToMenu = CrossFadeToMenu;
     steps.runMenu = RunMenu;
