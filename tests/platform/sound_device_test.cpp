@@ -10,8 +10,8 @@
 #include "platform/clock.h"
 #include "platform/riff.h"
 #include "platform/sound_device.h"
-#include "sound/scratch_dir.h"
 #include "sound/wav_writer.h"
+#include "support/scratch_dir.h"
 
 namespace {
 WaveFormat Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -124,7 +124,7 @@ TEST_F(SoundDeviceTest, LoopStatusPositionAndStop) {
 }
 
 TEST_F(SoundDeviceTest, RiffReaderFindsChunksWithinTheirParent) {
-    ScratchDir dir("riff");
+    ScratchDir dir;
     WavSpec spec;
     spec.before = Chunk("junk", {1, 2, 3});  // odd size: padded
     spec.after = Chunk("tail", {9, 9, 9, 9});

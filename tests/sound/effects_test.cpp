@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,10 +12,10 @@
 #include "platform/riff.h"
 #include "platform/sound_device.h"
 #include "sound/effects.h"
-#include "sound/scratch_dir.h"
 #include "sound/sound_fx.h"
 #include "sound/wav_writer.h"
 #include "sound/wave_file.h"
+#include "support/scratch_dir.h"
 
 namespace {
 std::vector<std::string> gMessages;
@@ -26,6 +27,7 @@ void CollectMessage(const char* title, const char* text) {
 class EffectsTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        std::filesystem::create_directory("sounds");
         SelectBackend(Backend::Headless);
         ClockUseVirtual(5000, 0);
         gMessages.clear();
@@ -57,7 +59,7 @@ class EffectsTest : public ::testing::Test {
             events.begin(), events.end(),
             [&](const SoundEvent& e) { return e.buffer == buffer && e.kind == kind; }));
     }
-    ScratchDir dir_{"effects"};
+    ScratchDir dir_;
 };
 
 TEST_F(EffectsTest, EffectListHoldsTheFortyFourPathsInOrder) {
