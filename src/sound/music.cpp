@@ -6,9 +6,6 @@ namespace {
 // Both tunes are read before the entry point runs and live until the program exits.
 MusicTrack gMainTune("sounds//MainTune.mp3");
 MusicTrack gRulesTune("sounds//Rules.mp3");
-
-constexpr int MainTuneFromMs = 27;
-constexpr int MainTuneLengthMs = 60000;
 }  // namespace
 
 MusicTrack& MainTune() {
@@ -18,15 +15,15 @@ MusicTrack& RulesTune() {
     return gRulesTune;
 }
 
-void PlayMainTune() {
-    gMainTune.Play(MainTuneFromMs, MainTuneLengthMs);
+bool PlayMainTune(int32_t fromMs, int32_t lengthMs) {
+    return gMainTune.Play(fromMs, lengthMs);
 }
-void PauseMainTune() {
-    gMainTune.Pause();
+bool PauseMainTune() {
+    return gMainTune.Pause();
 }
-void ResumeMainTune() {
-    gMainTune.Resume();
+bool ResumeMainTune() {
+    return gMainTune.Resume();
 }
-void StopMainTune() {
-    gMainTune.Stop();
+bool StopMainTune() {
+    return gMainTune.Stop();
 }
