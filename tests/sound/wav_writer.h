@@ -26,7 +26,7 @@ inline void PutU32(std::vector<uint8_t>& v, uint32_t x) {
     PutU16(v, x >> 16);
 }
 inline void PutTag(std::vector<uint8_t>& v, const char* tag) {
-    v.insert(v.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) v.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 // A whole chunk: code, size, bytes and pad byte.
