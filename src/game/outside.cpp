@@ -8,6 +8,8 @@
 #include "display/fonts.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"
+#include "sound/effects.h"
+#include "sound/music.h"
 
 namespace {
 // The records of the resource images the game loads, by id.
@@ -65,9 +67,11 @@ void DrawGameSpritePart(const char* path, int32_t left, int32_t top, int32_t rig
 }
 
 // Calls whose subsystems are not in the program yet: they draw, play and pay nothing.
-void NoEffectYet(uint8_t) {}
-void NoSoundYet() {}
 void NoPaymentYet(int16_t) {}
+// The win screen stops the music.
+void StopMusic() {
+    StopMainTune();
+}
 }  // namespace
 
 GameOutside gGameOutside = DefaultGameOutside();
@@ -92,10 +96,10 @@ GameOutside DefaultGameOutside() {
     o.drawQuestionText = DrawQuestionText;
     o.loadSprite = LoadGameSprite;
     o.loadResourceImage = LoadGameResourceImage;
-    o.playEffect = NoEffectYet;
-    o.playEffectAndWait = NoEffectYet;
-    o.stopAllEffects = NoSoundYet;
-    o.stopMusic = NoSoundYet;
+    o.playEffect = PlayEffect;
+    o.playEffectAndWait = PlayEffectAndWait;
+    o.stopAllEffects = StopAllEffects;
+    o.stopMusic = StopMusic;
     o.payPrize = NoPaymentYet;
     return o;
 }

@@ -18,6 +18,16 @@
 #include "support/scratch_dir.h"
 
 namespace {
+// Effect ids: their places in the effect list.
+constexpr uint8_t EffectButton = 3;
+constexpr uint8_t EffectTimer = 5;
+constexpr uint8_t EffectMumbling = 8;
+constexpr uint8_t EffectCorrect = 9;
+constexpr uint8_t EffectGlass = 25;
+constexpr uint8_t EffectJoker = 40;
+constexpr uint8_t EffectSkip = 41;
+constexpr uint8_t EffectAnswerBuildUp = 44;
+
 std::vector<std::string> gMessages;
 
 void CollectMessage(const char* title, const char* text) {

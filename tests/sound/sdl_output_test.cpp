@@ -19,6 +19,9 @@
 #include "support/scratch_dir.h"
 
 namespace {
+// The button click's effect id: its place in the effect list.
+constexpr uint8_t EffectButton = 3;
+
 std::vector<std::string> gTitles;
 void CollectTitle(const char* title, const char*) {
     gTitles.push_back(title);
