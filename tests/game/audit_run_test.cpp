@@ -25,17 +25,7 @@ bool BuyGameWithRandomPlays() {
     if (gGamesLeft-- <= 0) return false;
     AddToBalance(0, -(GameStake * 25) / 100.0f);
     BumpCounter(0);
-    std::vector<Play> plays;
-    std::uniform_int_distribution<int> pick(0, 99);
-    for (int i = 0; i < 40; ++i) {
-        int r = pick(gChooser);
-        plays.push_back(r < 84   ? Play::Right
-                        : r < 90 ? Play::Wrong
-                        : r < 94 ? Play::Pass
-                        : r < 98 ? Play::Joker
-                                 : Play::TimeOut);
-    }
-    ScriptPlays(plays);
+    ScriptPlays(RandomPlays(gChooser));
     return true;
 }
 }  // namespace

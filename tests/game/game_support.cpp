@@ -28,33 +28,33 @@ int32_t OutsideLog::Count(uint8_t effect) const {
 }
 
 namespace {
-// The program's own calls, which the log passes drawing on to when the harness draws for real.
+// The program's own calls, to which the log passes on what the harness was told to.
 GameOutside gReal;
-bool gDrawForReal = false;
+HarnessPassOn gPassOn;
 
 void LogRestore(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
-    if (gDrawForReal) gReal.restoreImage(id, x0, x1, y0, y1);
+    if (gPassOn.drawing) gReal.restoreImage(id, x0, x1, y0, y1);
 }
 void LogSprite(const char* path, int32_t frame, int32_t x, int32_t y, bool alpha, float opacity) {
     if (std::string(path) == MessagePanelPicture) gOutsideLog.panels.push_back(frame);
     if (!alpha) gOutsideLog.keyedDraws.emplace_back(path, frame);
-    if (gDrawForReal) gReal.drawSprite(path, frame, x, y, alpha, opacity);
+    if (gPassOn.drawing) gReal.drawSprite(path, frame, x, y, alpha, opacity);
 }
 void LogSpritePart(const char* path, int32_t l, int32_t t, int32_t r, int32_t b, int32_t x,
                    int32_t y) {
     ++gOutsideLog.warningStrips;
-    if (gDrawForReal) gReal.drawSpritePart(path, l, t, r, b, x, y);
+    if (gPassOn.drawing) gReal.drawSpritePart(path, l, t, r, b, x, y);
 }
 void LogQuestionText(const char* text) {
     ++gOutsideLog.questionTexts;
     gPlayer.asking = true;
-    if (gDrawForReal) gReal.drawQuestionText(text);
+    if (gPassOn.drawing) gReal.drawQuestionText(text);
 }
 void LogLoadSprite(const char* path, int32_t frames) {
-    if (gDrawForReal) gReal.loadSprite(path, frames);
+    if (gPassOn.drawing) gReal.loadSprite(path, frames);
 }
 void LogLoadImage(int32_t id) {
-    if (gDrawForReal) gReal.loadResourceImage(id);
+    if (gPassOn.drawing) gReal.loadResourceImage(id);
 }
 // The game's reaction to a press retires the play that caused it.
 void React(uint8_t id) {
@@ -74,16 +74,25 @@ void React(uint8_t id) {
 }
 void LogEffect(uint8_t id) {
     gOutsideLog.effects.push_back(id);
+    if (gPassOn.sound) gReal.playEffect(id);
+    React(id);
+}
+void LogEffectAndWait(uint8_t id) {
+    gOutsideLog.effects.push_back(id);
+    if (gPassOn.sound) gReal.playEffectAndWait(id);
     React(id);
 }
 void LogStopAll() {
     ++gOutsideLog.stopAll;
+    if (gPassOn.sound) gReal.stopAllEffects();
 }
 void LogMusicStop() {
     ++gOutsideLog.musicStops;
+    if (gPassOn.sound) gReal.stopMusic();
 }
 void LogPayment(int16_t amount) {
     gOutsideLog.payments.push_back(amount);
+    if (gPassOn.payments) gReal.payPrize(amount);
 }
 
 }  // namespace
@@ -129,8 +138,8 @@ bool gScriptedPress(uint32_t, int16_t& x, int16_t& y) {
     return true;
 }
 
-void StartGameHarness(uint32_t seed, bool drawForReal) {
-    gDrawForReal = drawForReal;
+void StartGameHarness(uint32_t seed, HarnessPassOn passOn) {
+    gPassOn = passOn;
     SelectBackend(Backend::Headless);
     HeadlessResetInput();
     PlatformRegisterClass("BRINDLEMARK", MainWindowProc);
@@ -154,7 +163,7 @@ void StartGameHarness(uint32_t seed, bool drawForReal) {
     o.loadSprite = LogLoadSprite;
     o.loadResourceImage = LogLoadImage;
     o.playEffect = LogEffect;
-    o.playEffectAndWait = LogEffect;
+    o.playEffectAndWait = LogEffectAndWait;
     o.stopAllEffects = LogStopAll;
     o.stopMusic = LogMusicStop;
     o.payPrize = LogPayment;
@@ -175,4 +184,19 @@ void ScriptPlays(std::vector<Play> plays) {
 
 std::vector<Play> Repeat(Play play, int count) {
     return std::vector<Play>(count, play);
+}
+
+std::vector<Play> RandomPlays(std::mt19937& chooser) {
+    std::vector<Play> plays;
+    std::uniform_int_distribution<int> pick(0, 99);
+    // More plays than any game can take: 14 questions, three final ones, a second try and helps.
+    for (int i = 0; i < 40; ++i) {
+        int r = pick(chooser);
+        plays.push_back(r < 84   ? Play::Right
+                        : r < 90 ? Play::Wrong
+                        : r < 94 ? Play::Pass
+                        : r < 98 ? Play::Joker
+                                 : Play::TimeOut);
+    }
+    return plays;
 }

@@ -3,6 +3,8 @@
 // answer so that it can answer right or wrong on purpose.
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,17 +40,22 @@ struct ScriptedPlayer {
     bool pressed = false;  // a press of the current play awaits the game's reaction
     bool asking = false;   // the question screen was redrawn since the last press
     int32_t presses = 0;
-    int32_t answerBelowMs = 1000000;
-    bool answerForMissingHelps = false;  // a pass or joker with none left becomes a right answer //
-                                         // touches only once the answer clock shows less than this
+    int32_t answerBelowMs = 1000000;     // touches only once the answer clock shows less than this
+    bool answerForMissingHelps = false;  // a pass or joker with none left becomes a right answer
 };
 extern ScriptedPlayer gPlayer;
 
+// Which logged calls also go on to the program's own: the screens (the caller brings the display
+// up), the sound effects and the music stop, and the prize payments to the credit link.
+struct HarnessPassOn {
+    bool drawing = false;
+    bool sound = false;
+    bool payments = false;
+};
+
 // Headless backend, virtual clock stepping 1 ms a read, the log hooked in, the player pressing.
-// With drawForReal the logged calls also go on to the display (which the caller brings up).
-void StartGameHarness(uint32_t seed, bool drawForReal = false);
+void StartGameHarness(uint32_t seed, HarnessPassOn passOn = {});
 void StopGameHarness();
-#include <functional>
 // The player's own press decision, for harnesses that look at the screen before it.
 bool gScriptedPress(uint32_t now, int16_t& x, int16_t& y);
 // Called each time the game takes one of the player's plays.
@@ -57,3 +64,6 @@ extern std::function<void()> gOnPlayTaken;
 void ScriptPlays(std::vector<Play> plays);
 // `count` plays of one kind.
 std::vector<Play> Repeat(Play play, int count);
+// A random player's plays for one game: mostly right answers, with some wrong ones, passes,
+// jokers and time-outs (set answerForMissingHelps, since it may reach for a help that is gone).
+std::vector<Play> RandomPlays(std::mt19937& chooser);

@@ -92,7 +92,7 @@ class ScreenshotTest : public ::testing::Test {
             GTEST_SKIP() << "the staged pictures and packs are not built";
         previous_ = fs::current_path();
         fs::current_path(stage_);
-        StartGameHarness(31337, true);
+        StartGameHarness(31337, {.drawing = true});
         ASSERT_TRUE(InitDisplay());
         ASSERT_TRUE(CheckQuestionPacks());
         LoadGameImages();
