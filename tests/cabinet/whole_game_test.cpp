@@ -1,0 +1,182 @@
+// Whole games as a player meets them: a coin through the credit service, Start on the menu, the
+// game played by the scripted player on the drawn screens, and Main Menu to leave. What the game
+// sent, what the service booked and what the audit record kept must all tell the same story.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cabinet/cabinet_support.h"
+#include "game/effects.h"
+#include "game/panels.h"
+#include "game/session.h"
+#include "shell/startup.h"
+
+namespace {
+using Lines = std::vector<std::string>;
+
+std::vector<Play> Then(std::vector<Play> a, const std::vector<Play>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+class WholeGameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        cabinet_ = std::make_unique<Cabinet>();
+        if (!cabinet_->ready()) GTEST_SKIP() << "no credit service, relay or staged files";
+    }
+    void TearDown() override { cabinet_.reset(); }
+
+    // Runs the cabinet for these games, one coin of 50 each put in beforehand.
+    void PlayGames(const std::vector<std::vector<Play>>& games) {
+        ASSERT_TRUE(cabinet_->Insert(50 * static_cast<int>(games.size())));
+        CabinetPlan plan;
+        plan.games = static_cast<int>(games.size());
+        plan.plays = [games](int i) { return games[static_cast<size_t>(i)]; };
+        ASSERT_EQ(cabinet_->Run(plan), ExitNormal);
+        ASSERT_EQ(cabinet_->games().size(), games.size());
+    }
+    const GameRecord& Game(size_t i) const { return cabinet_->games()[i]; }
+    int32_t Counter(int id) const { return cabinet_->savedRecord().counter[id]; }
+    // The ledger's rows made by the game, as request and amount.
+    Lines GameBookings() {
+        Lines rows;
+        for (const LedgerEntry& e : cabinet_->GameLedger())
+            rows.push_back(e.request + " " + std::to_string(e.amount));
+        return rows;
+    }
+    void ExpectBalances(int64_t credit, int64_t bank) {
+        int64_t c = -1, b = -1;
+        ASSERT_TRUE(cabinet_->Balances(c, b));
+        EXPECT_EQ(c, credit);
+        EXPECT_EQ(b, bank);
+    }
+
+    std::unique_ptr<Cabinet> cabinet_;
+};
+}  // namespace
+
+TEST_F(WholeGameTest, AllAnswersRightWinsTheThirdPrizeIntoBankAndCredit) {
+    // A cabinet that has paid out much: band 0, prizes 50, 100 and 150.
+    cabinet_->PresetPayoutBalance(1100.0f);
+    PlayGames({Repeat(Play::Right, 17)});
+    const GameRecord& g = Game(0);
+    EXPECT_EQ(g.state, GameFinalWon);
+    EXPECT_EQ(g.tasks, 14);
+    EXPECT_EQ(g.prizes[0], 50);
+    EXPECT_EQ(g.prizes[2], 150);
+    EXPECT_EQ(g.winAmount, g.prizes[2]);
+    EXPECT_TRUE(g.log.Shown(WinPanelFrame(150)));
+    EXPECT_EQ(g.log.payments, std::vector<int32_t>{150});
+
+    // On the wire: the stake, the whole pound to the bank, the odd pence to the credit, and the
+    // goodbye; every line ends in CR LF.
+    EXPECT_EQ(cabinet_->Changes(),
+              (Lines{"CUSE,50\r\n", "BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"}));
+    EXPECT_EQ(GameBookings(), (Lines{"CUSE 50", "BADD 100", "CADD 50"}));
+    ExpectBalances(50, 100);
+    std::string log = cabinet_->ServiceLog();
+    EXPECT_NE(log.find(" BADD,100: credit 0, bank 100"), std::string::npos) << log;
+    EXPECT_NE(log.find(" CADD,50: credit 50, bank 100"), std::string::npos) << log;
+    EXPECT_NE(log.find(" TERM: the game has ended"), std::string::npos) << log;
+
+    EXPECT_EQ(Counter(0), 1);
+    EXPECT_EQ(Counter(1), 1) << "the game started in band 0";
+    EXPECT_EQ(Counter(27), 150);
+    EXPECT_EQ(Counter(35), 1);
+    EXPECT_EQ(Counter(13), 1) << "one prize of 150";
+    EXPECT_EQ(Counter(9), 17);
+    EXPECT_EQ(Counter(10), 0);
+    // The stake takes 12.5 and the three big teams beaten and the prize won add theirs.
+    EXPECT_FLOAT_EQ(cabinet_->savedRecord().balance[0], 1100.0f - 12.5f + 300.0f + 150.0f);
+}
+
+TEST_F(WholeGameTest, AWrongAnswerAtQuestionFiveEndsTheGameWithNothingPaid) {
+    PlayGames({Then(Repeat(Play::Right, 4), {Play::Wrong, Play::Right})});
+    const GameRecord& g = Game(0);
+    EXPECT_EQ(g.state, GameLost);
+    EXPECT_EQ(g.tasks, 4);
+    EXPECT_EQ(g.winAmount, 0);
+    EXPECT_EQ(g.playsTaken, 5u) << "the game ended at the wrong answer";
+    EXPECT_TRUE(g.log.Shown(PanelWrong));
+    EXPECT_TRUE(g.log.Shown(PanelGameOver));
+    EXPECT_TRUE(g.log.payments.empty());
+    EXPECT_EQ(cabinet_->Changes(), (Lines{"CUSE,50\r\n", "TERM\r\n"}));
+    EXPECT_EQ(GameBookings(), (Lines{"CUSE 50"}));
+    ExpectBalances(0, 0);
+    EXPECT_EQ(Counter(9), 5);
+    EXPECT_EQ(Counter(10), 1);
+    EXPECT_EQ(Counter(27), 0);
+    EXPECT_EQ(Counter(35), 0);
+}
+
+TEST_F(WholeGameTest, TheFirstQuestionGivesOneSecondTryGameAfterGame) {
+    // Two games in one run: back to the menu in between, Start again, then Main Menu.
+    PlayGames({{Play::Wrong, Play::Right, Play::Wrong}, {Play::Wrong, Play::Wrong, Play::Right}});
+    const GameRecord& first = Game(0);
+    EXPECT_EQ(first.state, GameLost);
+    EXPECT_EQ(first.tasks, 1) << "wrong then right goes on";
+    EXPECT_TRUE(first.log.Shown(PanelTryAgain));
+    EXPECT_EQ(first.log.Count(EffectTryAgain), 1);
+    const GameRecord& second = Game(1);
+    EXPECT_EQ(second.state, GameLost);
+    EXPECT_EQ(second.tasks, 0) << "wrong twice ends the game";
+    EXPECT_EQ(second.playsTaken, 2u);
+    EXPECT_TRUE(second.log.Shown(PanelTryAgain));
+    EXPECT_EQ(cabinet_->Changes(), (Lines{"CUSE,50\r\n", "CUSE,50\r\n", "TERM\r\n"}));
+    ExpectBalances(0, 0);
+    EXPECT_EQ(Counter(0), 2);
+    EXPECT_EQ(Counter(9), 3) << "a second try is no new question";
+    EXPECT_EQ(Counter(10), 2) << "only the answers that ended a game count as wrong";
+}
+
+TEST_F(WholeGameTest, HelpsCountAsRightAndATimeOutEndsTheGameUncounted) {
+    // The joker, then a pass on the same question; the next question is left to run out.
+    PlayGames({{Play::Joker, Play::Pass, Play::TimeOut, Play::Right}});
+    const GameRecord& g = Game(0);
+    EXPECT_EQ(g.state, GameLost);
+    EXPECT_EQ(g.tasks, 1) << "the pass counted as a right answer";
+    EXPECT_EQ(g.standing, 48) << "one team for the answer and one for the joker";
+    EXPECT_TRUE(g.log.Shown(PanelPassed));
+    EXPECT_TRUE(g.log.Shown(PanelJokerExtra));
+    EXPECT_EQ(g.log.Count(EffectTimeOut), 1);
+    EXPECT_TRUE(g.log.Shown(PanelTimeUp));
+    EXPECT_TRUE(g.log.Shown(PanelGameOver));
+    EXPECT_GT(g.log.warningStrips, 0) << "the last six seconds flash the warning";
+    EXPECT_EQ(cabinet_->Changes(), (Lines{"CUSE,50\r\n", "TERM\r\n"}));
+    EXPECT_EQ(Counter(9), 2);
+    EXPECT_EQ(Counter(10), 0) << "a time-out is not a wrong answer";
+    EXPECT_GE(Counter(39), 20) << "the game lasted the 20 s of the unanswered question at least";
+}
+
+TEST_F(WholeGameTest, AFinalStagePaysThePrizeOfTheLastBigTeamBeaten) {
+    // A fresh cabinet: band 3, prizes 100, 200 and 300. The first game is lost at the first big
+    // team, the second at the third.
+    PlayGames({Then(Repeat(Play::Right, 14), {Play::Wrong, Play::Right}),
+               Then(Repeat(Play::Right, 16), {Play::Wrong})});
+    const GameRecord& first = Game(0);
+    EXPECT_EQ(first.state, AnswerWrong) << "a lost final stage leaves the wrong answer's state";
+    EXPECT_EQ(first.winAmount, 0);
+    EXPECT_EQ(first.standing, 3);
+    EXPECT_TRUE(first.log.Shown(PanelFinalLost) || first.log.Shown(PanelFinalLostOther));
+    EXPECT_FALSE(first.log.Shown(PanelGameOver));
+    EXPECT_TRUE(first.log.payments.empty());
+    const GameRecord& second = Game(1);
+    EXPECT_EQ(second.state, GameFinalWon);
+    EXPECT_EQ(second.prizes[1], 200);
+    EXPECT_EQ(second.winAmount, second.prizes[1]);
+    EXPECT_TRUE(second.log.Shown(PanelTwoBigTeamsBeaten));
+    EXPECT_TRUE(second.log.Shown(WinPanelFrame(200)));
+
+    EXPECT_EQ(cabinet_->Changes(),
+              (Lines{"CUSE,50\r\n", "CUSE,50\r\n", "BADD,200\r\n", "TERM\r\n"}))
+        << "whole pounds go to the bank alone";
+    EXPECT_EQ(GameBookings(), (Lines{"CUSE 50", "CUSE 50", "BADD 200"}));
+    ExpectBalances(0, 200);
+    EXPECT_EQ(Counter(4), 2) << "both games started in band 3";
+    EXPECT_EQ(Counter(26), 1) << "one final stage lost at the first big team";
+    EXPECT_EQ(Counter(10), 2);
+    EXPECT_EQ(Counter(27), 200);
+    EXPECT_EQ(Counter(35), 1);
+}
