@@ -132,8 +132,8 @@ Image KnockOut(const char* first) {
         RoundedRect(cr, 52, y - 2, 76, 66, 8);
         SetColour(cr, Colour::BrassDark);
         cairo_fill(cr);
-        SetFont(cr, Face::SansBold, 19);
-        FitSize(cr, Face::SansBold, labels[i], W - 150, 19, 11);
+        // The heading keeps clear of the board's right edge.
+        FitSize(cr, Face::SansBold, labels[i], W - 160, 19, 11);
         SetColour(cr, i == 0 ? Hex(0xff8a7a) : Hex(0x9be8b0));
         DrawText(cr, labels[i], 138, y + 28, Align::Left);
         SetFont(cr, Face::Sans, 13);

@@ -23,16 +23,16 @@ const char* const kNames[50][2] = {
     {"The Last Orders", "LO"},    {"Stout Hearts", "SH"},     {"Bitter Rivals", "BR"},
     {"The Quizards", "QZ"},       {"Dart Attack", "DA"},      {"Mild Mannered", "MM"},
     {"Lager Than Life", "LL"},    {"Brew Crew", "BC"},        {"The Fact Finders", "FF"},
-    {"Shandy Bandits", "SB"},     {"Pork Scratchers", "PS"},  {"Crisp Packets", "CP"},
+    {"Shandy Bandits", "SB"},     {"Pork Scratchers", "PK"},  {"Crisp Packets", "CP"},
     {"The Beer Mats", "BM"},      {"Porter Party", "PP"},     {"Malt Whisperers", "MW"},
-    {"The Taproom Ten", "TT"},    {"Quiz in Boots", "QB"},    {"The Round Buyers", "RB"},
-    {"Snug Bugs", "SB"},          {"Keg Heads", "KH"},        {"The Lock-Ins", "LI"},
+    {"The Taproom Ten", "TT"},    {"Quiz in Boots", "QI"},    {"The Round Buyers", "RB"},
+    {"Snug Bugs", "SG"},          {"Keg Heads", "KH"},        {"The Lock-Ins", "LI"},
     {"Optic Nerves", "ON"},       {"The Jukeboxers", "JB"},   {"Pickled Onions", "PO"},
     {"The Hat Trick", "HT"},      {"The Frothy Heads", "FH"}, {"Landlord's Pets", "LP"},
     {"Cellar Dwellers", "CD"},    {"Tap Dancers", "TD"},      {"Bar Humbugs", "BH"},
     {"Designated Drivers", "DD"}, {"Fruit Machines", "FM"},   {"Domino Effect", "DE"},
     {"The Scampi Fries", "SF"},   {"The Ploughmen", "PM"},    {"Real Ale Rangers", "RR"},
-    {"Half Pint Heroes", "HP"},   {"The Bellringers", "BR"},
+    {"Half Pint Heroes", "HP"},   {"The Bellringers", "RG"},
 };
 
 // Fills the current path with the team's shirt pattern.
@@ -167,14 +167,16 @@ Image KnockedOut(const Image& standing, bool big) {
     cairo_save(cr);
     cairo_translate(cr, w / 2, h / 2);
     cairo_rotate(cr, -0.32);
-    double sw = big ? 150 : 66, sh = big ? 40 : 19;
+    // The stamp, turned, stays inside the badge, and its words inside the stamp.
+    const char* word = big ? "KNOCKED OUT" : "OUT";
+    double sw = big ? 148 : 66, sh = big ? 34 : 19;
     RoundedRect(cr, -sw / 2, -sh / 2, sw, sh, big ? 6 : 3);
     cairo_set_source_rgba(cr, 0.85, 0.12, 0.1, 0.9);
     cairo_set_line_width(cr, big ? 4 : 2);
     cairo_stroke(cr);
-    SetFont(cr, Face::SansBold, big ? 26 : 12);
+    double size = FitSize(cr, Face::SansBold, word, sw - (big ? 16 : 8), big ? 22 : 12, 8);
     cairo_set_source_rgba(cr, 0.9, 0.14, 0.1, 0.95);
-    DrawText(cr, big ? "KNOCKED OUT" : "OUT", 0, big ? 9 : 4.5, Align::Centre);
+    DrawText(cr, word, 0, size * 0.36, Align::Centre);
     cairo_restore(cr);
     return c.Finish();
 }
