@@ -18,13 +18,20 @@ struct ProgramResult {
     double seconds = 0;
 };
 
+// `environment` holds NAME=VALUE settings given to the program over the dummy SDL drivers.
 inline ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args = {},
-                                double limitSeconds = 10) {
+                                double limitSeconds = 10,
+                                const std::vector<std::string>& environment = {}) {
     std::vector<char*> argv{const_cast<char*>(path.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     setenv("SDL_AUDIODRIVER", "dummy", 1);
+    for (const auto& setting : environment) {
+        size_t eq = setting.find('=');
+        if (eq != std::string::npos)
+            setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
+    }
     pid_t pid;
     ProgramResult result;
     auto start = std::chrono::steady_clock::now();
