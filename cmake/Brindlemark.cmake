@@ -32,7 +32,10 @@ function(brindlemark_test name)
   target_link_libraries(${name} PRIVATE brindlemark_libs GTest::gtest GTest::gtest_main
                                         GTest::gmock Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  set(properties ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  # Each property holds a single value: test discovery splits list values apart, which would
+  # turn a two-variable ENVIRONMENT into stray property names and lose the properties after it.
+  set(properties ENVIRONMENT "SDL_VIDEODRIVER=dummy" ENVIRONMENT_MODIFICATION
+                 "SDL_AUDIODRIVER=set:dummy")
   if(ARG_RESOURCE_LOCK)
     list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
   endif()
