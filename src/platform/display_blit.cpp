@@ -167,6 +167,7 @@ DDRESULT DisplaySurface::Blt(const RECT* destRect, DisplaySurface* src, const RE
 
     if (flags & DDBLT_COLORFILL) {
         if (!fx) return DDERR_INVALIDPARAMS;
+        SettleBackCopy();
         if (Clamp(d, width_, height_)) FillBlock(BlockOf(pixels_, pitch_, bpp, d), fx->fillColor);
         return DD_OK;
     }
@@ -196,6 +197,8 @@ DDRESULT DisplaySurface::Blt(const RECT* destRect, DisplaySurface* src, const RE
     ClipPair(d, s, width_, height_);
     if (!Clamp(s, src->width_, src->height_) || !Clamp(d, width_, height_)) return DD_OK;
 
+    SettleBackCopy();
+    src->SettleBackCopy();
     Block sb = BlockOf(src->pixels_, src->pitch_, bpp, s);
     Block db = BlockOf(pixels_, pitch_, bpp, d);
     const bool sameSize = sb.width == db.width && sb.height == db.height;
@@ -236,6 +239,20 @@ DDRESULT DisplaySurface::BltFast(int32_t x, int32_t y, DisplaySurface* src, cons
     const int64_t bottom = int64_t{y} + (s.bottom - s.top);
     if (x < 0 || y < 0 || right > width_ || bottom > height_) return DDERR_INVALIDRECT;
     if (s.right == s.left || s.bottom == s.top) return DD_OK;
+
+    // A back buffer wholly covered by an unkeyed copy: from its own front the copy can wait
+    // until one of the two is touched; from anywhere else no pixel of the old picture remains.
+    const bool whole =
+        x == 0 && y == 0 && s.right - s.left == width_ && s.bottom - s.top == height_;
+    if (whole && !(flags & DDBLTFAST_SRCCOLORKEY) && primary_ && src != this) {
+        if (src == primary_) {
+            primary_->backMatches_ = true;
+            return DD_OK;
+        }
+        primary_->backMatches_ = false;
+    }
+    SettleBackCopy();
+    src->SettleBackCopy();
 
     const int32_t bpp = BytesPerPixel();
     const RECT d{x, y, static_cast<int32_t>(right), static_cast<int32_t>(bottom)};

@@ -95,13 +95,35 @@ DisplaySurface::DisplaySurface(DisplayDevice* device, int32_t width, int32_t hei
 }
 
 DisplaySurface::~DisplaySurface() {
-    if (backBuffer_) backBuffer_->primary_ = nullptr;
+    if (backBuffer_) {
+        SettleBackCopy();
+        backBuffer_->primary_ = nullptr;
+    }
     if (pixels_) ::operator delete[](pixels_, kAlign);
 }
 
 void DisplaySurface::Detach() {
+    SettleBackCopy();
     lost_ = true;
     device_ = nullptr;
+}
+
+void DisplaySurface::SettleBackCopy() {
+    DisplaySurface* front = primary_ ? primary_ : this;
+    if (!front->backMatches_) return;
+    front->backMatches_ = false;
+    DisplaySurface* back = front->backBuffer_.get();
+    if (!back || !back->pixels_ || !front->pixels_) return;
+    const size_t rowBytes =
+        static_cast<size_t>(front->width_) * static_cast<size_t>(BytesPerPixel());
+    for (int32_t y = 0; y < front->height_; ++y)
+        std::memcpy(back->pixels_ + static_cast<ptrdiff_t>(y) * back->pitch_,
+                    front->pixels_ + static_cast<ptrdiff_t>(y) * front->pitch_, rowBytes);
+}
+
+uint8_t* DisplaySurface::Pixels() {
+    SettleBackCopy();
+    return pixels_;
 }
 
 DDRESULT DisplaySurface::Enter(SurfaceOp op) {
@@ -119,6 +141,7 @@ DDRESULT DisplaySurface::IsLost() const {
 }
 
 void DisplaySurface::MarkLost() {
+    SettleBackCopy();
     lost_ = true;
     if (backBuffer_) backBuffer_->lost_ = true;
 }
@@ -171,6 +194,7 @@ DDRESULT DisplaySurface::Lock(const RECT* rect, DDSURFACEDESC& desc, uint32_t) {
     desc.pitch = pitch_;
     desc.caps = caps_;
     desc.pixelFormat = format_;
+    SettleBackCopy();
     desc.surface = pixels_ + static_cast<size_t>(r.top) * static_cast<size_t>(pitch_) +
                    static_cast<size_t>(r.left) * static_cast<size_t>(BytesPerPixel());
     ++locks_;
@@ -221,7 +245,9 @@ DDRESULT DisplaySurface::Flip(DisplaySurface* target, uint32_t) {
     if (!backBuffer_ || (target && target != backBuffer_.get())) return DDERR_INVALIDPARAMS;
     if (lost_ || backBuffer_->lost_ || !pixels_ || !backBuffer_->pixels_) return DDERR_SURFACELOST;
     if (locks_ || backBuffer_->locks_) return DDERR_SURFACEBUSY;
-    std::swap(pixels_, backBuffer_->pixels_);
+    // A back buffer still waiting for its copy of the front holds the same picture: exchanging
+    // the two would change nothing.
+    if (!backMatches_) std::swap(pixels_, backBuffer_->pixels_);
     return device_ ? device_->ShowFrame(*this) : DDERR_SURFACELOST;
 }
 

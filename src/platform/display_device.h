@@ -180,7 +180,7 @@ class DisplaySurface {
     const DDPIXELFORMAT& PixelFormat() const { return format_; }
     // The pixel memory, for as long as the surface exists. Code that draws should Lock; this is
     // for readers (tests, screenshots) that are sure nothing else touches the surface.
-    uint8_t* Pixels() { return pixels_; }
+    uint8_t* Pixels();
 
     DisplaySurface(DisplayDevice* device, int32_t width, int32_t height, uint32_t caps,
                    const DDPIXELFORMAT& format);
@@ -192,6 +192,9 @@ class DisplaySurface {
     friend class DisplayDevice;
     DDRESULT Enter(SurfaceOp op);
     void Detach();
+    // Makes the back buffer's pending copy of the front picture (see backMatches_) before either
+    // surface of the pair is read or written; nothing for other surfaces.
+    void SettleBackCopy();
 
     DisplayDevice* device_;
     int32_t width_, height_, pitch_;
@@ -203,7 +206,12 @@ class DisplaySurface {
     bool hasSrcKey_ = false, hasDestKey_ = false;
     DDCOLORKEY srcKey_, destKey_;
     std::shared_ptr<DisplaySurface> backBuffer_;  // primary surface only
-    DisplaySurface* primary_ = nullptr;           // back buffer only
+    // Primary surface only: the back buffer is to hold a copy of the front picture that has not
+    // been made yet. A whole copy of the front into the back buffer (what follows every flip)
+    // waits until either surface is touched; a whole overwrite of the back buffer drops it, and a
+    // flip before either shows the same picture again without exchanging anything.
+    bool backMatches_ = false;
+    DisplaySurface* primary_ = nullptr;  // back buffer only
     struct Fault {
         DDRESULT result = DD_OK;
         int times = 0;

@@ -206,6 +206,77 @@ TEST_P(DeviceTest, FlipShowsTheBackBufferAndLossCoversBoth) {
     EXPECT_EQ(back->IsLost(), DD_OK);
 }
 
+// After a flip the presenter copies the front picture whole into the back buffer. Whenever that
+// copy is really made, each surface must show what it would have shown had it been made at once.
+TEST_P(DeviceTest, TheFrontPictureCopiedIntoTheBackBufferIsWhatBothShow) {
+    DDSURFACEDESC d;
+    d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    d.backBufferCount = 1;
+    DisplaySurfacePtr primary, back;
+    ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
+    ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
+    // A frame with 0x21 at (10, 20) on screen, copied back.
+    auto showAndCopyBack = [&] {
+        Put(*back, 10, 20, 0x21);
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        ASSERT_EQ(back->BltFast(0, 0, primary.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    };
+
+    // Drawing on the front afterwards leaves the back buffer with the picture of the flip.
+    showAndCopyBack();
+    Put(*primary, 30, 40, 0x33);
+    EXPECT_EQ(Get(*back, 10, 20), 0x21u);
+    EXPECT_EQ(Get(*back, 30, 40), 0u);
+    EXPECT_EQ(Get(*primary, 30, 40), 0x33u);
+
+    // Flips with nothing drawn keep showing the same frame, and each counts as a flip.
+    Put(*primary, 30, 40, 0);
+    showAndCopyBack();
+    uint64_t flips = device->FlipCount();
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    ASSERT_EQ(back->BltFast(0, 0, primary.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(device->FlipCount(), flips + 2);
+    EXPECT_EQ(Get(*primary, 10, 20), 0x21u);
+    EXPECT_EQ(Get(*back, 10, 20), 0x21u);
+
+    // A partial drawing on the back buffer lands on the copied picture, and the next flip shows
+    // both.
+    showAndCopyBack();
+    Put(*back, 5, 5, 0x44);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    EXPECT_EQ(Get(*primary, 5, 5), 0x44u);
+    EXPECT_EQ(Get(*primary, 10, 20), 0x21u);
+
+    // A keyed whole copy onto the back buffer keeps the copied picture where the key hides.
+    const uint32_t key = GetParam() == 16 ? 0xF81Fu : 0x00FF00FFu;
+    auto overlay = Plain(800, 600);
+    DDBLTFX fx;
+    fx.fillColor = key;
+    ASSERT_EQ(overlay->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    Put(*overlay, 0, 0, 0x55);
+    DDCOLORKEY ck{key, key};
+    ASSERT_EQ(overlay->SetColorKey(DDCKEY_SRCBLT, ck), DD_OK);
+    showAndCopyBack();
+    ASSERT_EQ(back->BltFast(0, 0, overlay.get(), nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+    EXPECT_EQ(Get(*back, 0, 0), 0x55u);
+    EXPECT_EQ(Get(*back, 10, 20), 0x21u);
+
+    // An unkeyed whole copy replaces every pixel; reading the pixels directly agrees.
+    showAndCopyBack();
+    ASSERT_EQ(back->BltFast(0, 0, overlay.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(Get(*back, 10, 20), key);
+    showAndCopyBack();
+    std::vector<uint8_t> rgba;
+    ASSERT_TRUE(ReadSurfaceRgba(*back, rgba));
+    EXPECT_NE(rgba[(20 * 800 + 10) * 4 + 2], 0) << "the copied front picture, read directly";
+    // Copying the back buffer elsewhere reads the copied picture too.
+    auto saved = Plain(800, 600);
+    ASSERT_EQ(saved->BltFast(0, 0, back.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    EXPECT_EQ(Get(*saved, 10, 20), 0x21u);
+}
+
 TEST_P(DeviceTest, SurfacesOutliveTheirDeviceAsLost) {
     auto s = Plain(3, 3);
     Put(*s, 1, 1, 9);
