@@ -111,6 +111,40 @@ uint32_t MixStream(AudioState& a, WaveStream& s, int32_t* acc, uint32_t frames, 
     return i;
 }
 
+// Moves one effect buffer on by `frames` without mixing it: where MixBuffer would leave it.
+void AdvanceBuffer(AudioState& a, EffectBuffer& b, uint64_t frames) {
+    uint64_t total = b.device.size() / MixerChannels;
+    uint64_t end = b.position + frames;
+    if (b.looping && total > 0) {
+        b.position = end <= total ? end : (end - 1) % total + 1;
+        return;
+    }
+    if (end < total) {
+        b.position = end;
+        return;
+    }
+    if (b.position < total) b.position = total;
+    b.playing = false;
+    AudioNoteEvent(a, b.handle, SoundEventKind::Ended);
+}
+
+// Plays the wave outputs on by `frames` without recording them, so their buffers still come back
+// on time.
+void AdvanceStreams(AudioState& a, uint64_t frames) {
+    std::vector<int32_t> acc;
+    while (frames > 0) {
+        bool active = false;
+        for (const auto& s : a.streams) active = active || (!s->paused && !s->queue.empty());
+        if (!active) return;
+        acc.resize(1024 * MixerChannels);
+        uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(frames, 1024));
+        std::fill(acc.begin(), acc.end(), 0);
+        for (auto& s : a.streams)
+            if (!s->paused) MixStream(a, *s, acc.data(), n, false);
+        frames -= n;
+    }
+}
+
 void PumpLoop() {
     AudioState& a = Audio();
     std::unique_lock<std::mutex> hold(a.lock);
@@ -186,6 +220,12 @@ void AudioCatchUpLocked(AudioState& a, uint32_t now) {
         a.frameRemainder;
     uint64_t frames = thousandths / 1000;
     a.frameRemainder = static_cast<uint32_t>(thousandths % 1000);
+    if (a.keepTimeOnly) {
+        for (auto& b : a.buffers)
+            if (b->playing) AdvanceBuffer(a, *b, frames);
+        AdvanceStreams(a, frames);
+        return;
+    }
     int16_t chunk[1024 * MixerChannels];
     while (frames > 0 && AnythingActive(a)) {
         uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(frames, 1024));

@@ -47,6 +47,7 @@ struct AudioState {
     bool sdlTried = false;
     // Headless: the sink's clock and what it recorded.
     bool headlessStarted = false;
+    bool keepTimeOnly = false;  // play positions move with the clock; nothing is mixed
     uint32_t lastMixTime = 0;
     uint32_t frameRemainder = 0;  // thousandths of a frame carried between mixes
     std::vector<SoundEvent> events;

@@ -87,3 +87,9 @@ std::string MakeTemporaryFolder(const char* prefix) {
     std::string pattern = std::string(base && *base ? base : "/tmp") + "/" + prefix + "-XXXXXX";
     return mkdtemp(pattern.data()) ? pattern : std::string();
 }
+
+std::string MakeMemoryFolder(const char* prefix) {
+    std::string pattern = std::string("/dev/shm/") + prefix + "-XXXXXX";
+    if (mkdtemp(pattern.data())) return pattern;
+    return MakeTemporaryFolder(prefix);
+}

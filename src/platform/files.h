@@ -27,5 +27,8 @@ bool ClearReadOnly(const char* path);
 bool FlushToDisk(FILE* file);
 // Makes a new, empty folder under the system's temporary folder; its path, or empty on failure.
 std::string MakeTemporaryFolder(const char* prefix);
+// The same in a folder held in memory when the system has one (writes and flushes cost no disk
+// time there), else in the temporary folder.
+std::string MakeMemoryFolder(const char* prefix);
 // Atomically replaces `to` with `from`, and makes the rename durable.
 bool ReplaceFile(const char* from, const char* to);

@@ -173,3 +173,10 @@ void HeadlessSoundCatchUp() {
     std::lock_guard<std::mutex> hold(a.lock);
     if (CurrentBackend() == Backend::Headless) AudioCatchUpLocked(a, ClockPeek());
 }
+
+void HeadlessSoundKeepTimeOnly(bool on) {
+    AudioState& a = Audio();
+    std::lock_guard<std::mutex> hold(a.lock);
+    if (CurrentBackend() == Backend::Headless) AudioCatchUpLocked(a, ClockPeek());
+    a.keepTimeOnly = on;
+}

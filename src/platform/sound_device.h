@@ -73,3 +73,7 @@ std::vector<int16_t> HeadlessMixedSamples();
 void HeadlessClearSoundRecord();
 // Makes the headless sink catch up with the clock now (reads the clock without stepping it).
 void HeadlessSoundCatchUp();
+// Headless sink that only keeps time (on) or mixes and records (off, the default): effects still
+// start, loop and end at the same clock times, but no samples are mixed or recorded. For long
+// runs that need the sounds' timing and not their samples.
+void HeadlessSoundKeepTimeOnly(bool on);

@@ -40,6 +40,24 @@ TEST(Files, ReadWholeFileAndReplace) {
     EXPECT_FALSE(FileExists("b.bin"));
 }
 
+TEST(Files, MemoryFoldersAreNewEmptyAndWritable) {
+    std::string a = MakeMemoryFolder("brindlemark-test");
+    std::string b = MakeMemoryFolder("brindlemark-test");
+    ASSERT_FALSE(a.empty());
+    ASSERT_FALSE(b.empty());
+    EXPECT_NE(a, b);
+    EXPECT_TRUE(std::filesystem::is_empty(a));
+    std::string file = a + "/record.bin";
+    FILE* f = OpenFile(file.c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    EXPECT_GE(std::fputs("bytes", f), 0);
+    EXPECT_TRUE(FlushToDisk(f));
+    std::fclose(f);
+    EXPECT_EQ(FileSize(file.c_str()), 5);
+    std::filesystem::remove_all(a);
+    std::filesystem::remove_all(b);
+}
+
 TEST(Clock, VirtualClockStepsPerReadAndWraps) {
     ClockUseVirtual(0xFFFFFFFEu, 1);
     EXPECT_EQ(timeGetTime(), 0xFFFFFFFEu);

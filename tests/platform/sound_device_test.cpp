@@ -123,6 +123,57 @@ TEST_F(SoundDeviceTest, LoopStatusPositionAndStop) {
     EXPECT_EQ(events[2].kind, SoundEventKind::Stopped);
 }
 
+// A sink that only keeps time ends and loops effects at the clock times that mixing gives them,
+// and the loop carries on from the same place when mixing resumes; nothing is recorded meanwhile.
+TEST_F(SoundDeviceTest, KeepingTimeOnlyMovesEffectsAsMixingWould) {
+    std::vector<int16_t> ramp;
+    for (int16_t i = 1; i <= 1000; ++i) ramp.push_back(i);  // about 23 ms at 44100 Hz
+    SoundBufferHandle once = Make(Format(1, 1, 44100, 16), Pcm16(ramp));
+    SoundBufferHandle loop = Make(Format(1, 1, 22050, 16), Pcm16(ramp));
+    struct Run {
+        std::vector<uint32_t> onceStatus, endTimes;
+        size_t recorded = 0;
+        std::vector<int16_t> after;
+    };
+    auto play = [&](bool keepTimeOnly) {
+        Run r;
+        HeadlessClearSoundRecord();
+        uint32_t start = ClockPeek();
+        SoundBufferSetCurrentPosition(once, 0);
+        SoundBufferSetCurrentPosition(loop, 0);
+        SoundBufferPlay(once, 0);
+        SoundBufferPlay(loop, DSBPLAY_LOOPING);
+        HeadlessSoundKeepTimeOnly(keepTimeOnly);
+        // 60 ms in all, a whole number of frames, so both runs start alike.
+        for (uint32_t step : {3u, 7u, 1u, 11u, 1u, 1u, 1u, 1u, 2u, 9u, 2u, 1u, 18u}) {
+            ClockAdvance(step);
+            HeadlessSoundCatchUp();
+            uint32_t status = 0;
+            SoundBufferGetStatus(once, &status);
+            r.onceStatus.push_back(status);
+        }
+        r.recorded = HeadlessMixedSamples().size();
+        for (const SoundEvent& e : HeadlessSoundEvents())
+            if (e.kind == SoundEventKind::Ended) r.endTimes.push_back(e.time - start);
+        HeadlessSoundKeepTimeOnly(false);
+        HeadlessClearSoundRecord();
+        ClockAdvance(2);
+        HeadlessSoundCatchUp();
+        r.after = HeadlessMixedSamples();
+        SoundBufferStop(loop);
+        return r;
+    };
+    Run mixed = play(false);
+    Run kept = play(true);
+    ASSERT_EQ(mixed.endTimes.size(), 1u);
+    EXPECT_EQ(kept.endTimes, mixed.endTimes);
+    EXPECT_EQ(kept.onceStatus, mixed.onceStatus);
+    EXPECT_GT(mixed.recorded, 0u);
+    EXPECT_EQ(kept.recorded, 0u);
+    ASSERT_GE(mixed.after.size(), 88u * 2);
+    EXPECT_EQ(kept.after, mixed.after);
+}
+
 TEST_F(SoundDeviceTest, RiffReaderFindsChunksWithinTheirParent) {
     ScratchDir dir;
     WavSpec spec;
