@@ -18,16 +18,18 @@
 
 namespace {
 int Usage() {
-    std::fprintf(stderr,
-                 "usage: brindlemark-sim [--games N] [--seed S] [--skill P | --skill "
-                 "P1,P2,P3]\n"
-                 "                       [--port N] [--frames] [--stage DIR]\n"
-                 "  --skill   chance of a right answer, for all grades or for grades 1, "
-                 "2, 3\n"
-                 "  --port    play against the credit service on 127.0.0.1:N (default: "
-                 "one in memory)\n"
-                 "  --frames  draw every frame as the cabinet would (slower)\n"
-                 "  --stage   the cabinet's files (default: the build's stage folder)\n");
+    std::fprintf(
+        stderr,
+        "usage: brindlemark-sim [--games N] [--seed S] [--skill P | --skill P1,P2,P3]\n"
+        "                       [--port N] [--cash-out PENCE] [--frames] [--stage DIR]\n"
+        "  --skill     chance of a right answer, for all grades or for grades 1, 2, 3\n"
+        "  --port      play against the credit service on 127.0.0.1:N (default: one in\n"
+        "              memory)\n"
+        "  --cash-out  the player puts in a 1.00 coin when credit and bank are short, and\n"
+        "              takes its money away (asked of the service as a stake) when they\n"
+        "              reach PENCE, 200 to 9000 (default 2000)\n"
+        "  --frames    draw every frame as the cabinet would (slower)\n"
+        "  --stage     the cabinet's files (default: the build's stage folder)\n");
     return 2;
 }
 
@@ -55,9 +57,10 @@ bool ParseNumber(const char* text, uint64_t limit, uint64_t& value) {
 }
 
 // The cabinet's working folder for the run: the staged files linked in, records
-// written apart.
+// written apart. It is kept in memory where possible, since the record is written
+// and flushed after every game.
 std::filesystem::path MakeWorkFolder(const std::filesystem::path& stage) {
-    std::filesystem::path work = MakeTemporaryFolder("brindlemark-sim");
+    std::filesystem::path work = MakeMemoryFolder("brindlemark-sim");
     if (work.empty()) return work;
     for (const char* item : {"Graphic_resource", "sounds", "Questions"})
         if (std::filesystem::exists(stage / item))
@@ -94,6 +97,9 @@ int main(int argc, char** argv) {
         } else if (a == "--skill" && hasValue && ParseSkill(argv[++i], settings.skill)) {
         } else if (a == "--port" && hasValue && ParseNumber(argv[++i], 65535, v) && v > 0) {
             realPort = static_cast<uint16_t>(v);
+        } else if (a == "--cash-out" && hasValue && ParseNumber(argv[++i], MostCashOut, v) &&
+                   static_cast<int64_t>(v) >= LeastCashOut) {
+            settings.cashOut = static_cast<int64_t>(v);
         } else if (a == "--stage" && hasValue) {
             stage = argv[++i];
         } else {
@@ -142,5 +148,12 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brindlemark-sim: the cabinet ended with code %d\n", exitCode);
         return 1;
     }
-    return PrintSimReport(settings, money, memoryService) ? 0 : 1;
+    bool accounted = PrintSimReport(settings, money, memoryService);
+    if (gSimTally.gamesPlayed < settings.games) {
+        std::fprintf(stderr, "brindlemark-sim: the cabinet stopped after %llu of %llu games\n",
+                     static_cast<unsigned long long>(gSimTally.gamesPlayed),
+                     static_cast<unsigned long long>(settings.games));
+        return 1;
+    }
+    return accounted ? 0 : 1;
 }

@@ -12,6 +12,7 @@
 #include "game/session.h"
 #include "platform/clock.h"
 #include "platform/net.h"
+#include "platform/sound_device.h"
 #include "platform/window.h"
 #include "records/audit.h"
 #include "shell/startup.h"
@@ -63,7 +64,14 @@ bool MenuPress(uint32_t now, int16_t& x, int16_t& y) {
         return true;
     }
     int64_t credit = PlayerExchange("CGET\r\n"), bank = PlayerExchange("BGET\r\n");
-    if (credit >= 0 && bank >= 0 && credit + bank < GameStake) {
+    if (credit < 0 || bank < 0) return false;  // asked again at the next press
+    if (credit + bank >= gSettings.cashOut) {
+        char line[32];
+        std::snprintf(line, sizeof line, "CUSE,%lld\r\n", static_cast<long long>(credit + bank));
+        if (PlayerExchange(line) >= 0) gSimTally.collected += credit + bank;
+        return false;
+    }
+    if (credit + bank < GameStake) {
         if (PlayerExchange("CADD,100\r\n") >= 0) gSimTally.inserted += 100;
         return false;  // the menu shows the play button on its next frame
     }
@@ -99,24 +107,49 @@ bool SimPress(uint32_t now, int16_t& x, int16_t& y) {
     return gInMenu ? MenuPress(now, x, y) : AnswerPress(now, x, y);
 }
 
+// The payout balance between games, for the bound on its rounding.
+void NoteBalance() {
+    double b = static_cast<double>(gAuditRecord.balance[0]);
+    if (b < 0) b = -b;
+    if (b > gSimTally.largestBalance) gSimTally.largestBalance = b;
+}
+
 bool SimRunMenu() {
+    NoteBalance();
     gInMenu = true;
     bool play = gRealSteps.runMenu();
     gInMenu = false;
     return play;
 }
 
+void SimLoadAuditRecord() {
+    gRealSteps.loadAuditRecord();
+    gSimTally.startBalance = static_cast<double>(gAuditRecord.balance[0]);
+}
+
 void SimPlayGame() {
-    ++gSimTally.bandCount[PayoutBand()];
+    NoteBalance();
+    int band = PayoutBand();
+    ++gSimTally.bandCount[band];
     gJokerPlayed = false;
     gQuestionShown = false;
     NewReaction();
+    // Peeking leaves the virtual clock where the game would find it.
+    uint32_t started = ClockPeek();
     gRealSteps.playGame();
+    gSimTally.bandMs[band] += ClockPeek() - started;
     int32_t prize = gRealSteps.gameWinAmount();
     ++gSimTally.gamesPlayed;
     ++gSimTally.prizeCount[prize];
     gSimTally.prizesPaid += prize;
-    if (gGameSession.TotalTasksCompleted >= MainRoundCount) ++gSimTally.reachedFinal;
+    if (prize > 0) ++gSimTally.gamesWon;
+    if (gGameSession.TotalTasksCompleted < MainRoundCount) return;
+    ++gSimTally.reachedFinal;
+    for (int q = 0; q < BigTeamCount; ++q) {
+        int32_t team = gGameSession.BigTeams[q];
+        if (team >= 0 && !gGameSession.Teams[team].standing)
+            gSimTally.bigTeamPrizes += gGameSession.Prizes[q];
+    }
 }
 
 void SimQuestionText(const char* text) {
@@ -166,6 +199,7 @@ void InstallSimPlayer(const SimSettings& settings) {
     gSimTally = SimTally{};
     gRealSteps = gStartup;
     gStartup.runMenu = SimRunMenu;
+    gStartup.loadAuditRecord = SimLoadAuditRecord;
     gStartup.playGame = SimPlayGame;
     gRealOutside = DefaultGameOutside();
     GameOutside o = gRealOutside;
@@ -182,5 +216,7 @@ void InstallSimPlayer(const SimSettings& settings) {
         o.loadResourceImage = NoLoadImage;
     }
     gGameOutside = o;
+    // The effects keep their lengths (the game waits on some of them) but nothing is mixed.
+    HeadlessSoundKeepTimeOnly(true);
     HeadlessSetPressSource(SimPress);
 }
