@@ -114,6 +114,23 @@ TEST(Sim, SkillIsByQuestionGrade) {
     EXPECT_GT(Counter(easyOnly.out, 9), 30 * 3) << "the easy opening questions were not answered";
 }
 
+// The cabinet's millisecond clock wraps every 49.7 days; a run across the wrap still plays all its
+// games (starting the cabinet again whenever it ends, as the kiosk does) and loses nothing.
+TEST(Sim, PlaysOnAcrossTheClocksWrap) {
+    Captured r = CaptureCommand(Sim("--games 20 --seed 540150 --skill 0.7"));
+    ASSERT_EQ(r.status, 0) << r.out;
+    double start = Figure(r.out, "Clock");
+    size_t ran = r.out.find(" ran ", r.out.find("Clock"));
+    ASSERT_NE(ran, std::string::npos) << r.out;
+    EXPECT_GT(start + 1000 * Figure(r.out.substr(ran), " ran "), 4294967296.0)
+        << "this seed no longer starts the clock close enough to its wrap";
+    EXPECT_EQ(Figure(r.out, "Games played"), 20);
+    EXPECT_GE(Figure(r.out, "Cabinet starts"), 1);
+    EXPECT_NE(r.out.find(": balanced"), std::string::npos) << Line(r.out, "Money:");
+    EXPECT_NE(r.out.find(": agrees"), std::string::npos) << Line(r.out, "Payout balance:");
+    EXPECT_EQ(Counter(r.out, 0), 20);
+}
+
 TEST(Sim, DrawingEveryFramePlaysTheSameGames) {
     Captured plain = CaptureCommand(Sim("--games 2 --seed 2 --skill 0.9"));
     Captured drawn = CaptureCommand(Sim("--games 2 --seed 2 --skill 0.9 --frames"));

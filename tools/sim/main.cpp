@@ -17,6 +17,9 @@
 #include "sim_service.h"
 
 namespace {
+// Starts in a row that play no game before the simulator gives up.
+constexpr int MaxStartsWithoutAGame = 100;
+
 int Usage() {
     std::fprintf(
         stderr,
@@ -133,11 +136,23 @@ int main(int argc, char** argv) {
     SelectBackend(Backend::Headless);
     // The game seeds its generator from the clock: the seed sets where the clock
     // starts.
-    ClockUseVirtual(0x01000000u + settings.seed * 7919u, 4);
+    money.clockStart = 0x01000000u + settings.seed * 7919u;
+    ClockUseVirtual(money.clockStart, 4);
     CreditServicePort = settings.servicePort;
     InstallSimPlayer(settings);
-    int exitCode = WinMain();
+    // The kiosk starts the cabinet again whenever it ends, and so does the simulator until the
+    // games are played: the menu ends on its own, for one, when its idle deadline crosses the
+    // wrap of the millisecond clock (every 49.7 days of play).
+    int exitCode = 0;
+    for (int idleStarts = 0; idleStarts < MaxStartsWithoutAGame; ++idleStarts) {
+        uint64_t before = gSimTally.gamesPlayed;
+        ++gSimTally.cabinetStarts;
+        exitCode = WinMain();
+        if (exitCode != 0 || gSimTally.gamesPlayed >= settings.games) break;
+        if (gSimTally.gamesPlayed > before) idleStarts = -1;
+    }
 
+    money.clockRan = ClockPeek() - money.clockStart;
     money.endCredit = PlayerExchange("CGET\r\n");
     money.endBank = PlayerExchange("BGET\r\n");
     ClosePlayerLine();

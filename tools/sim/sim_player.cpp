@@ -124,7 +124,8 @@ bool SimRunMenu() {
 
 void SimLoadAuditRecord() {
     gRealSteps.loadAuditRecord();
-    gSimTally.startBalance = static_cast<double>(gAuditRecord.balance[0]);
+    if (gSimTally.cabinetStarts <= 1)
+        gSimTally.startBalance = static_cast<double>(gAuditRecord.balance[0]);
 }
 
 void SimPlayGame() {

@@ -35,6 +35,7 @@ struct SimTally {
     uint64_t bandCount[7] = {};              // payout band at the start of each game
     uint64_t bandMs[7] = {};                 // milliseconds of play by that band
     uint64_t questionsAnswered = 0;
+    uint64_t cabinetStarts = 0;
     double bigTeamPrizes = 0;   // prizes of the big teams knocked out in final stages
     double startBalance = 0;    // payout balance as the record was loaded
     double largestBalance = 0;  // largest size of the payout balance seen between games

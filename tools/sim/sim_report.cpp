@@ -80,7 +80,10 @@ bool PrintSimReport(const SimSettings& s, const SimMoney& m, bool memoryService)
     std::printf("Games reaching final    %llu (%.2f %%)\n", Count(t.reachedFinal),
                 Percent(static_cast<double>(t.reachedFinal), games));
     std::printf("Coins put in            %.2f pounds\n", Pounds(t.inserted));
-    std::printf("Taken away by players   %.2f pounds\n\n", Pounds(t.collected));
+    std::printf("Taken away by players   %.2f pounds\n", Pounds(t.collected));
+    std::printf("Cabinet starts          %llu\n", Count(t.cabinetStarts));
+    std::printf("Clock                   %u ms at start, ran %.0f s\n\n", m.clockStart,
+                static_cast<double>(m.clockRan) / 1000.0);
 
     std::printf("Prize      games      share\n");
     for (const auto& [prize, count] : t.prizeCount)
