@@ -24,10 +24,11 @@ function(brindlemark_finish_libraries)
   target_include_directories(brindlemark_libs INTERFACE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 
-# brindlemark_test(NAME SOURCES... [RESOURCE_LOCK lock...]): a GoogleTest program linked with
-# every game library. Tests that bind the cabinet's fixed port take RESOURCE_LOCK port6667.
+# brindlemark_test(NAME SOURCES... [RESOURCE_LOCK lock...] [LABELS label...] [TIMEOUT seconds]):
+# a GoogleTest program linked with every game library. Tests that bind the cabinet's fixed port
+# take RESOURCE_LOCK port6667; slow ones carry a label and their own time limit.
 function(brindlemark_test name)
-  cmake_parse_arguments(ARG "" "" "RESOURCE_LOCK" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "RESOURCE_LOCK;LABELS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${name} PRIVATE brindlemark_libs GTest::gtest GTest::gtest_main
                                         GTest::gmock Threads::Threads)
@@ -38,6 +39,12 @@ function(brindlemark_test name)
                  "SDL_AUDIODRIVER=set:dummy")
   if(ARG_RESOURCE_LOCK)
     list(APPEND properties RESOURCE_LOCK "${ARG_RESOURCE_LOCK}")
+  endif()
+  if(ARG_LABELS)
+    list(APPEND properties LABELS "${ARG_LABELS}")
+  endif()
+  if(ARG_TIMEOUT)
+    list(APPEND properties TIMEOUT ${ARG_TIMEOUT})
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES ${properties})
 endfunction()

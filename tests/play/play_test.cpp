@@ -1,0 +1,398 @@
+// The cabinet as a player and an operator meet it: the real game on a virtual X screen with its
+// real credit service, coins inserted by the operator's command, games played by touches on the
+// window, and the money in the credit ledger checked against the game's audit record.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "cabinet_screen_support.h"
+#include "desktop_support.h"
+#include "game/packs.h"
+#include "game/panels.h"
+#include "game/session.h"
+#include "platform/net.h"
+#include "shell/buttons.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr uint16_t CabinetPort = 6667;
+
+// The questions of the test's own packs. Every true statement fills two or more lines of the
+// question box and every false one a single line, so that the screen tells the right answer.
+const char* const TrueStatements[] = {
+    "The River Thames flows through London on its way to the North Sea.",
+    "A fortnight is two weeks, and so it lasts for fourteen days and nights.",
+    "At sea level pure water boils at 100 degrees Celsius and freezes at 0.",
+    "The Beatles came from Liverpool, a port city in the north west of England.",
+    "A football team puts eleven players on the pitch when a match kicks off.",
+    "Sherlock Holmes lived at 221B Baker Street in the stories of Conan Doyle.",
+};
+const char* const FalseStatements[] = {
+    "A spider has six legs.",    "Paris is in Spain.",   "The Sun is a planet.",
+    "Ice is hotter than steam.", "A year has 300 days.", "Wales is an island.",
+};
+
+double Seconds(std::chrono::steady_clock::time_point since) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void Pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+// True when something accepts connections on 127.0.0.1 at the port.
+bool Listening(uint16_t port) {
+    SocketHandle s = OpenTcpSocket();
+    bool connected = ConnectSocket(s, "127.0.0.1", port);
+    CloseSocket(s);
+    return connected;
+}
+
+// The centre of a touch button of the program's own lists.
+void Centre(const ScreenButton& b, int& x, int& y) {
+    x = b.x + b.width / 2;
+    y = b.y + b.height / 2;
+}
+
+// Writes the 48 packs into work/Questions/trueorfalse, scrambled with the program's key.
+void WritePacks(const fs::path& work) {
+    fs::path dir = work / "Questions" / "trueorfalse";
+    fs::create_directories(dir);
+    int32_t keyLength = MeasurePackKey();
+    for (int n = 1; n <= PackCount; ++n) {
+        std::string plain;
+        bool truePack = n % 2 == 1;
+        for (const char* s : truePack ? TrueStatements : FalseStatements)
+            plain += std::string(s) + "*\r\n";
+        std::string stored(plain.size(), '\0');
+        for (size_t i = 0; i < plain.size(); ++i)
+            stored[i] = static_cast<char>(ScramblePackByte(static_cast<uint8_t>(plain[i]),
+                                                           static_cast<int32_t>(i), keyLength));
+        char name[32];
+        std::snprintf(name, sizeof name, "Data%02d.pck", n);
+        std::ofstream(dir / name, std::ios::binary) << stored;
+    }
+}
+
+// One change in the credit ledger.
+struct LedgerRow {
+    std::string client;
+    std::string request;
+    long amount = 0;
+    long credit = 0;  // pence after the change
+    long bank = 0;
+};
+
+// "£12.34" (UTF-8 pound sign) as pence; -1 when it is not that shape.
+long PenceOf(const std::string& text) {
+    std::smatch m;
+    static const std::regex shape("\xC2\xA3([0-9]+)\\.([0-9]{2})");
+    if (!std::regex_match(text, m, shape)) return -1;
+    return std::stol(m[1]) * 100 + std::stol(m[2]);
+}
+
+std::vector<LedgerRow> ParseLedger(const std::string& text) {
+    std::vector<LedgerRow> rows;
+    std::istringstream in(text);
+    std::string line;
+    std::getline(in, line);  // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string id, time, credit, bank;
+        LedgerRow row;
+        if (fields >> id >> time >> row.client >> row.request >> row.amount >> credit >> bank) {
+            row.credit = PenceOf(credit);
+            row.bank = PenceOf(bank);
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+// The counters of `brindlemark-audit --json`, by id.
+std::map<int, long> ParseAuditCounters(const std::string& json) {
+    std::map<int, long> counters;
+    static const std::regex entry(
+        "\\{\"id\": ([0-9]+), \"meaning\": \"[^\"]*\", \"value\": (-?[0-9]+)\\}");
+    for (auto it = std::sregex_iterator(json.begin(), json.end(), entry);
+         it != std::sregex_iterator(); ++it)
+        counters[std::stoi((*it)[1])] = std::stol((*it)[2]);
+    return counters;
+}
+
+// What one game showed, as the test played it.
+struct GameSeen {
+    bool backAtMenu = false;
+    int questionsPut = 0;  // questions shown, a second try at one not counted again
+    int answersGiven = 0;
+    double seconds = 0;
+    int finalQuestions = 0;
+    int prize = 0;  // from the win panel; 0 when none was shown
+    std::set<int> panels;
+    std::string problem;
+};
+
+class CabinetOnDesktop : public testing::Test {
+  protected:
+    void SetUp() override {
+        desktop_ = std::make_unique<VirtualDesktop>();
+        if (!desktop_->ok()) GTEST_SKIP() << "no virtual X screen: " << desktop_->why();
+        // Other test runs on this machine may hold the cabinet's fixed port for a while.
+        auto start = std::chrono::steady_clock::now();
+        while (Listening(CabinetPort) && Seconds(start) < 60) Pause(500);
+        if (Listening(CabinetPort))
+            GTEST_SKIP() << "another credit service holds 127.0.0.1:" << CabinetPort;
+
+        char pattern[] = "/tmp/brindlemark-play-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        scratch_ = pattern;
+        work_ = scratch_ / "work";
+        fs::create_directories(work_);
+        // The pictures and sounds are only read; the packs are the test's own.
+        fs::create_directory_symlink(fs::path(BRINDLEMARK_STAGE_DIR) / "Graphic_resource",
+                                     work_ / "Graphic_resource");
+        fs::create_directory_symlink(fs::path(BRINDLEMARK_STAGE_DIR) / "sounds", work_ / "sounds");
+        WritePacks(work_);
+        ASSERT_TRUE(screen_.Load(BRINDLEMARK_STAGE_DIR)) << screen_.why();
+
+        ASSERT_TRUE(service_.Start(
+            {BRINDLEMARK_CREDIT_BINARY, "serve", "--db", (scratch_ / "credit.db").string()},
+            scratch_.string(), {}, {}, (scratch_ / "credit.log").string()));
+        start = std::chrono::steady_clock::now();
+        while (!Listening(CabinetPort) && service_.Running() && Seconds(start) < 20) Pause(50);
+        ASSERT_TRUE(Listening(CabinetPort)) << "the credit service did not start";
+    }
+
+    void TearDown() override {
+        game_.Stop();
+        service_.Stop();
+        if (scratch_.empty()) return;
+        if (HasFailure()) {
+            std::printf("kept the cabinet's folder for inspection: %s\n", scratch_.c_str());
+        } else {
+            std::error_code ignored;
+            fs::remove_all(scratch_, ignored);
+        }
+    }
+
+    // Output of an operator command, with its status checked.
+    std::string Operator(const std::string& program, const std::string& args) {
+        int status = 0;
+        std::string out = RunCommand("'" + program + "' " + args + " 2>&1", status);
+        EXPECT_EQ(status, 0) << program << " " << args << ": " << out;
+        return out;
+    }
+
+    bool StartGame() {
+        return game_.Start({BRINDLEMARK_BINARY}, work_.string(),
+                           {"DISPLAY=" + desktop_->display(), "SDL_AUDIODRIVER=dummy",
+                            // Under AddressSanitizer: the X session's D-Bus library keeps a
+                            // buffer to the end of the process.
+                            std::string("LSAN_OPTIONS=suppressions=") + LSAN_SUPPRESSIONS},
+                           {"SDL_VIDEODRIVER"}, (scratch_ / "game.out").string());
+    }
+
+    bool Shot(Screenshot& shot) {
+        bool ok = desktop_->Capture(shot);
+        EXPECT_TRUE(ok) << desktop_->why();
+        return ok;
+    }
+
+    // Keeps a screenshot for the documentation when BRINDLEMARK_SCREENS names a folder.
+    void Keep(const Screenshot& shot, const char* name) {
+        if (kept_.count(name)) return;
+        kept_.insert(name);
+        const char* dir = std::getenv("BRINDLEMARK_SCREENS");
+        if (dir && *dir) {
+            EXPECT_TRUE(SaveScreenshot(shot, std::string(dir) + "/" + name + ".png")) << name;
+        }
+    }
+
+    // Waits until the menu shows with its play button; false after `seconds`.
+    bool WaitForPlayableMenu(double seconds) {
+        auto start = std::chrono::steady_clock::now();
+        Screenshot shot;
+        while (Seconds(start) < seconds && game_.Running()) {
+            if (Shot(shot) && screen_.MenuShown(shot) && screen_.PlayButtonShown(shot)) {
+                Keep(shot, "menu");
+                return true;
+            }
+            Pause(200);
+        }
+        return false;
+    }
+
+    // Touches Play and answers every question rightly (or every one wrongly) until the menu is
+    // back, reading the answer from the number of lines of the question's text.
+    GameSeen PlayOneGame(bool answerRightly) {
+        GameSeen seen;
+        int x, y;
+        Centre(MenuButtons[2], x, y);
+        if (!desktop_->Touch(x, y)) {
+            seen.problem = "xdotool could not touch Play";
+            return seen;
+        }
+        bool answered = false, inGame = false, inFinal = false;
+        int lastPanel = -1;
+        int neutralX, neutralY;  // a touch here ends the game's timed waits and presses nothing
+        neutralX = 400;
+        neutralY = 250;
+        auto start = std::chrono::steady_clock::now();
+        Screenshot shot;
+        while (Seconds(start) < 240 && game_.Running()) {
+            if (!Shot(shot)) break;
+            int panel = screen_.Panel(shot);
+            if (panel >= 0) inGame = true;
+            if (panel < 0 && inGame && screen_.MenuShown(shot)) {
+                seen.backAtMenu = true;
+                seen.seconds = Seconds(start);
+                return seen;
+            }
+            if (panel == PanelQuestion) {
+                int lines = QuestionTextLines(shot);
+                if (lines > 0 && !answered) {
+                    bool statementTrue = lines >= 2;
+                    bool sayTrue = answerRightly ? statementTrue : !statementTrue;
+                    Centre(TrueFalseJokerButtons[sayTrue ? 0 : 1], x, y);
+                    if (seen.answersGiven == 0) Keep(shot, "question");
+                    // A second try at the same question is not a new question.
+                    bool retry = lastPanel == PanelTryAgain;
+                    if (inFinal && !retry) {
+                        Keep(shot, "final");
+                        ++seen.finalQuestions;
+                    }
+                    desktop_->Touch(x, y);
+                    if (!retry) ++seen.questionsPut;
+                    ++seen.answersGiven;
+                    answered = true;
+                }
+            } else if (panel >= 0) {
+                answered = false;
+                lastPanel = panel;
+                seen.panels.insert(panel);
+                if (panel == PanelFinalOpening) inFinal = true;
+                if (panel == PanelSeveralKnockedOut && seen.questionsPut >= 4)
+                    Keep(shot, "knockout");
+                if (panel >= PanelWinFirst && panel < PanelWinFirst + 8) {
+                    static const int prizes[8] = {50, 100, 150, 200, 300, 400, 500, 600};
+                    seen.prize = prizes[panel - PanelWinFirst];
+                    Keep(shot, "win");
+                }
+                // Cuts short whichever timed wait shows this panel; one that has ended
+                // already leaves a touch that the next button wait throws away.
+                desktop_->Touch(neutralX, neutralY);
+            }
+            Pause(100);
+        }
+        seen.problem = game_.Running() ? "the game did not come back to the menu in time"
+                                       : "the game ended during play";
+        return seen;
+    }
+
+    std::unique_ptr<VirtualDesktop> desktop_;
+    CabinetScreen screen_;
+    ChildProcess service_, game_;
+    fs::path scratch_, work_;
+    std::set<std::string> kept_;
+};
+
+TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
+    std::string coin = Operator(BRINDLEMARK_CREDIT_BINARY, "insert 100");
+    EXPECT_NE(coin.find("credit now \xC2\xA3"
+                        "1.00"),
+              std::string::npos)
+        << coin;
+
+    ASSERT_TRUE(StartGame());
+    ASSERT_TRUE(WaitForPlayableMenu(120)) << "the menu with its play button never showed";
+
+    GameSeen won = PlayOneGame(true);
+    ASSERT_TRUE(won.backAtMenu) << won.problem;
+    EXPECT_EQ(won.panels.count(PanelWrong), 0u) << "a right answer was judged wrong";
+    EXPECT_EQ(won.panels.count(PanelTimeUp), 0u) << "the answer clock ran out";
+    EXPECT_EQ(won.finalQuestions, 3);
+    EXPECT_EQ(won.questionsPut, MainRoundCount + BigTeamCount);
+    EXPECT_EQ(won.answersGiven, won.questionsPut) << "no second try was needed";
+    std::printf("won game: %.1f s, prize %d pence\n", won.seconds, won.prize);
+    EXPECT_GT(won.prize, 0) << "no win panel was seen";
+    ASSERT_TRUE(WaitForPlayableMenu(20)) << "after a won game the play button should be back";
+
+    GameSeen lost = PlayOneGame(false);
+    ASSERT_TRUE(lost.backAtMenu) << lost.problem;
+    EXPECT_EQ(lost.panels.count(PanelWrong), 1u);
+    EXPECT_EQ(lost.prize, 0);
+    std::printf("lost game: %.1f s, %d answers to %d questions\n", lost.seconds, lost.answersGiven,
+                lost.questionsPut);
+
+    // Leaving by Main Menu ends the program normally.
+    int x, y;
+    Centre(MenuButtons[0], x, y);
+    ASSERT_TRUE(desktop_->Touch(x, y));
+    int status = -1;
+    ASSERT_TRUE(game_.Wait(30, status)) << "the cabinet did not end after Main Menu";
+    EXPECT_EQ(status, 0);
+    std::ifstream logFile(work_ / "~system" / "logs" / "Brindlemark.txt", std::ios::binary);
+    std::stringstream log;
+    log << logFile.rdbuf();
+    EXPECT_NE(log.str().find("Closing log"), std::string::npos) << log.str();
+    EXPECT_EQ(log.str().find("not paid"), std::string::npos) << log.str();
+
+    // The ledger: the coin, then the game's own connection took two stakes and paid one prize,
+    // whole pounds to the bank and the rest to the credit.
+    std::vector<LedgerRow> rows = ParseLedger(Operator(
+        BRINDLEMARK_CREDIT_BINARY, "ledger 100 --db '" + (scratch_ / "credit.db").string() + "'"));
+    ASSERT_GE(rows.size(), 3u);
+    EXPECT_EQ(rows[0].request, "CADD");
+    EXPECT_EQ(rows[0].amount, 100);
+    long stakes = 0, paid = 0, stakeCount = 0;
+    const std::string gameClient = rows[1].client;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].client, gameClient) << "change " << i + 1 << " came from elsewhere";
+        if (rows[i].request == "CUSE") {
+            stakes += rows[i].amount;
+            ++stakeCount;
+        } else if (rows[i].request == "BADD") {
+            EXPECT_EQ(rows[i].amount % 100, 0) << "the bank is paid whole pounds";
+            paid += rows[i].amount;
+        } else if (rows[i].request == "CADD") {
+            EXPECT_LT(rows[i].amount, 100) << "the credit is paid the pence under a pound";
+            paid += rows[i].amount;
+        } else {
+            ADD_FAILURE() << "unexpected request " << rows[i].request;
+        }
+    }
+    EXPECT_EQ(stakeCount, 2);
+    EXPECT_EQ(stakes, 100);
+    EXPECT_EQ(paid, won.prize);
+    EXPECT_EQ(rows.back().request, "CUSE") << "the second stake comes after the prize";
+    EXPECT_EQ(rows.back().credit + rows.back().bank, 100 - stakes + paid);
+    EXPECT_EQ(rows.back().bank, paid / 100 * 100);
+
+    // The audit record agrees with the ledger.
+    std::string json = Operator(BRINDLEMARK_AUDIT_BINARY,
+                                "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
+    std::map<int, long> counters = ParseAuditCounters(json);
+    ASSERT_EQ(counters.size(), 42u) << json;
+    EXPECT_EQ(counters[0] * 50, stakes) << "games bought";
+    EXPECT_EQ(counters[27], paid) << "total prize value";
+    EXPECT_EQ(counters[35], 1) << "games won";
+    EXPECT_EQ(counters[10], 1) << "wrong answers";
+    EXPECT_EQ(counters[9], won.questionsPut + lost.questionsPut) << "questions put";
+    static const int prizeIds[][2] = {{50, 11},  {100, 12}, {150, 13}, {200, 14},
+                                      {300, 15}, {400, 16}, {500, 17}, {600, 18}};
+    for (const auto& [prize, id] : prizeIds)
+        EXPECT_EQ(counters[id], prize == won.prize ? 1 : 0) << "games won with " << prize;
+    EXPECT_GT(counters[39], 0) << "seconds of play";
+}
+}  // namespace
