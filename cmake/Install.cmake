@@ -9,7 +9,11 @@ foreach(program brindlemark brindlemark-credit brindlemark-assets brindlemark-pa
   endif()
 endforeach()
 
-install(DIRECTORY ${BRINDLEMARK_STAGE}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlemark)
+# Only the files the game reads: a game run in the staged folder leaves its audit record and log
+# there, and those belong to that cabinet, not to the package.
+foreach(folder Graphic_resource sounds Questions)
+  install(DIRECTORY ${BRINDLEMARK_STAGE}/${folder} DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlemark)
+endforeach()
 install(PROGRAMS packaging/brindlemark-cabinet DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/brindlemark.service
         DESTINATION lib/systemd/system)
@@ -23,6 +27,8 @@ set(CPACK_PACKAGE_CONTACT "Brindlemark developers <cabinet@brindlemark.invalid>"
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# brindlemark-assets draws its pictures with the DejaVu faces.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
