@@ -23,6 +23,11 @@ else
   started=$!
   trap 'kill "$started" 2>/dev/null; wait "$started" 2>/dev/null || true' EXIT
   for _ in $(seq 100); do service_listening && break; sleep 0.05; done
+  if ! service_listening; then
+    echo "The credit service did not start; the end of its log ($state/credit.log):" >&2
+    tail -n 5 "$state/credit.log" >&2
+    exit 1
+  fi
   echo "Credit service started (database $state/credit.db, log $state/credit.log)."
 fi
 
