@@ -179,6 +179,10 @@ class CabinetOnDesktop : public testing::Test {
         service_.Stop();
         if (scratch_.empty()) return;
         if (HasFailure()) {
+            int status = 0;
+            std::string out =
+                RunCommand("tail -n 40 '" + (scratch_ / "game.out").string() + "'", status);
+            std::printf("the game's output ends:\n%s\n", out.c_str());
             std::printf("kept the cabinet's folder for inspection: %s\n", scratch_.c_str());
         } else {
             std::error_code ignored;
