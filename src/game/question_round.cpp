@@ -97,7 +97,9 @@ void DrawAnswerClock() {
 
 void RedrawQuestionScreen() {
     DrawGameBackground();
-    FlushInput();
+    // The touch this poll has tested is forgotten; one that arrives while the screen is drawn
+    // stays queued for the next poll, where throwing the queue away would lose the answer.
+    TouchPoint = {-1, -1};
     // The grid's own background restore would repaint what was just drawn.
     DrawTeamPictures();
     UpdateJokerCounter(0, false);
