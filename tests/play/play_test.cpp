@@ -27,6 +27,8 @@ namespace fs = std::filesystem;
 
 namespace {
 constexpr uint16_t CabinetPort = 6667;
+// A touch here, on the grid, ends the game's timed waits and presses no button of any screen.
+constexpr int NeutralX = 400, NeutralY = 250;
 
 // The questions of the test's own packs. Every true statement fills two or more lines of the
 // question box and every false one a single line, so that the screen tells the right answer.
@@ -57,6 +59,13 @@ bool Listening(uint16_t port) {
     bool connected = ConnectSocket(s, "127.0.0.1", port);
     CloseSocket(s);
     return connected;
+}
+
+// The prize whose win panel this is, by the game's own table; 0 for any other panel.
+int PrizeOfWinPanel(int panel) {
+    for (int pence = 1; pence <= 2000; ++pence)
+        if (WinPanelFrame(pence) == panel) return pence;
+    return 0;
 }
 
 // The centre of a touch button of the program's own lists.
@@ -249,9 +258,6 @@ class CabinetOnDesktop : public testing::Test {
         }
         bool answered = false, inGame = false, inFinal = false;
         int lastPanel = -1;
-        int neutralX, neutralY;  // a touch here ends the game's timed waits and presses nothing
-        neutralX = 400;
-        neutralY = 250;
         auto start = std::chrono::steady_clock::now();
         Screenshot shot;
         while (Seconds(start) < 240 && game_.Running()) {
@@ -263,7 +269,8 @@ class CabinetOnDesktop : public testing::Test {
                 seen.seconds = Seconds(start);
                 return seen;
             }
-            if (panel == PanelQuestion) {
+            // The question panel, or the same with its header lit by the clock's warning.
+            if (panel == PanelQuestion || panel == PanelWarning) {
                 int lines = QuestionTextLines(shot);
                 if (lines > 0 && !answered) {
                     bool statementTrue = lines >= 2;
@@ -288,14 +295,14 @@ class CabinetOnDesktop : public testing::Test {
                 if (panel == PanelFinalOpening) inFinal = true;
                 if (panel == PanelSeveralKnockedOut && seen.questionsPut >= 4)
                     Keep(shot, "knockout");
-                if (panel >= PanelWinFirst && panel < PanelWinFirst + 8) {
-                    static const int prizes[8] = {50, 100, 150, 200, 300, 400, 500, 600};
-                    seen.prize = prizes[panel - PanelWinFirst];
+                int prize = PrizeOfWinPanel(panel);
+                if (prize > 0) {
+                    seen.prize = prize;
                     Keep(shot, "win");
                 }
                 // Cuts short whichever timed wait shows this panel; one that has ended
                 // already leaves a touch that the next button wait throws away.
-                desktop_->Touch(neutralX, neutralY);
+                desktop_->Touch(NeutralX, NeutralY);
             }
             Pause(100);
         }
