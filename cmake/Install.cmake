@@ -17,7 +17,7 @@ endforeach()
 install(PROGRAMS packaging/brindlemark-cabinet DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/brindlemark.service
         DESTINATION lib/systemd/system)
-install(FILES docs/operator-guide.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES docs/operator-guide.md docs/payout-table.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brindlemark)

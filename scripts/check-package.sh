@@ -62,7 +62,9 @@ check_tree() {
     [ -f "$root/lib/systemd/system/$u" ] || [ -f "$top/lib/systemd/system/$u" ] ||
       fault "$where: systemd unit $u missing"
   done
-  [ -f "$top/share/doc/brindlemark/operator-guide.md" ] || fault "$where: operator guide missing"
+  for doc in operator-guide.md payout-table.md; do
+    [ -f "$top/share/doc/brindlemark/$doc" ] || fault "$where: $doc missing from share/doc/brindlemark"
+  done
 }
 
 echo "== cmake --install"
