@@ -43,6 +43,10 @@ double PlayerChance() {
 
 bool gInMenu = false;
 uint32_t gLastMenuPress = 0;
+// The question screen is redrawn every poll, also in the poll that takes a touch: a player who
+// has just touched waits to see the game react rather than touching again at once.
+constexpr uint32_t AnswerPressGapMs = 100;
+uint32_t gLastAnswerPress = 0;
 bool gQuestionShown = false;
 bool gJokerPlayed = false;
 int32_t gReactAt = 0;  // acts once the answer clock shows less than this
@@ -79,8 +83,8 @@ bool MenuPress(uint32_t now, int16_t& x, int16_t& y) {
     return true;
 }
 
-bool AnswerPress(uint32_t, int16_t& x, int16_t& y) {
-    if (!gQuestionShown) return false;
+bool AnswerPress(uint32_t now, int16_t& x, int16_t& y) {
+    if (!gQuestionShown || now - gLastAnswerPress < AnswerPressGapMs) return false;
     int32_t left = AnswerTimeLeft();
     if (left > gReactAt || left <= 0) return false;
     bool final = gGameSession.TotalTasksCompleted >= MainRoundCount;
@@ -104,7 +108,10 @@ bool AnswerPress(uint32_t, int16_t& x, int16_t& y) {
 }
 
 bool SimPress(uint32_t now, int16_t& x, int16_t& y) {
-    return gInMenu ? MenuPress(now, x, y) : AnswerPress(now, x, y);
+    if (gInMenu) return MenuPress(now, x, y);
+    if (!AnswerPress(now, x, y)) return false;
+    gLastAnswerPress = now;
+    return true;
 }
 
 // The payout balance between games, for the bound on its rounding.
