@@ -8,3 +8,7 @@ brindlemark_install_packages
 cmake --preset dev
 cmake --build --preset dev
 ctest --preset dev
+# The real cabinet on a virtual X screen, played by touches through the X server (a few minutes).
+ctest --preset play
+# Installation, the Debian package and its systemd units.
+ctest --preset package
