@@ -14,6 +14,7 @@
 #include "records/audit.h"
 #include "shell/random.h"
 #include "shell/window.h"
+#include "support/headless_start.h"
 
 OutsideLog gOutsideLog;
 ScriptedPlayer gPlayer;
@@ -140,14 +141,8 @@ bool gScriptedPress(uint32_t, int16_t& x, int16_t& y) {
 
 void StartGameHarness(uint32_t seed, HarnessPassOn passOn) {
     gPassOn = passOn;
-    SelectBackend(Backend::Headless);
-    HeadlessResetInput();
+    StartHeadlessClock(1000000);
     PlatformRegisterClass("BRINDLEMARK", MainWindowProc);
-    // Each harness starts the clock later than the last one ran, so that the frame pacing left
-    // behind by an earlier test never holds a present back.
-    static uint32_t start = 1000000;
-    start += 10000000;
-    ClockUseVirtual(start, 1);
     TouchPoint = {-1, -1};
     ResetAuditRecord();
     SeedRandom(seed);

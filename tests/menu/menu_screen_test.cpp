@@ -24,6 +24,7 @@
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
 #include "shell/window.h"
+#include "support/headless_start.h"
 
 namespace {
 struct Rgb {
@@ -91,11 +92,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
             GTEST_SKIP() << "no staged pictures";
         oldDir_ = std::filesystem::current_path();
         std::filesystem::current_path(BRINDLEMARK_STAGE_DIR);
-        SelectBackend(Backend::Headless);
-        static uint32_t start = 3000000;
-        start += 10000000;
-        ClockUseVirtual(start, 1);
-        HeadlessResetInput();
+        StartHeadlessClock(3000000);
         ASSERT_TRUE(CreateMainWindow());
         ResetDisplayDeviceFaults();
         for (int d = 32; d > GetParam(); d -= 8) RefuseDisplayMode(d, DDERR_INVALIDMODE);

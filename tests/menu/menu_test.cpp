@@ -17,6 +17,7 @@
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
 #include "shell/window.h"
+#include "support/headless_start.h"
 
 namespace {
 struct SoundCall {
@@ -64,12 +65,7 @@ std::vector<std::string> Names() {
 class MenuTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SelectBackend(Backend::Headless);
-        // Each test starts well past the last, so that no frame or redraw deadline lies ahead.
-        static uint32_t start = 1000000;
-        start += 10000000;
-        ClockUseVirtual(start, 1);
-        HeadlessResetInput();
+        StartHeadlessClock(1000000);
         ASSERT_TRUE(CreateMainWindow());
         FlushInput();
         GameStake = 50;

@@ -12,6 +12,7 @@
 #include "platform/window.h"
 #include "shell/buttons.h"
 #include "shell/window.h"
+#include "support/headless_start.h"
 
 namespace {
 struct FakeScreens {
@@ -31,12 +32,7 @@ FakeScreens gFake;
 class ButtonWaitTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        SelectBackend(Backend::Headless);
-        // Each test starts well past the last, so that no frame deadline is left in the future.
-        static uint32_t start = 100000;
-        start += 10000000;
-        ClockUseVirtual(start, 1);
-        HeadlessResetInput();
+        StartHeadlessClock(100000);
         ASSERT_TRUE(CreateMainWindow());
         FlushInput();
         GameStake = 50;
