@@ -7,6 +7,7 @@ BRINDLEMARK_PACKAGES=(
   libsqlite3-dev sqlite3 libmad0-dev libmp3lame-dev lame
   libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev libpixman-1-dev
   imagemagick ffmpeg mpg123 sox xvfb xauth x11-apps xdotool systemd
+  nlohmann-json3-dev
 )
 
 brindlemark_install_packages() {
