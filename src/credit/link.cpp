@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "credit/reconcile.h"
 #include "game/session.h"
 #include "records/audit.h"
 #include "records/log.h"
@@ -23,24 +24,7 @@ void DiscardLateReplies() {
 // One exchange: sends the request line and reads one reply tagged `tag` with a comma after it.
 // On success the text after the comma is in valueText.
 bool Exchange(const char* tag) {
-    CreditLink& link = gCreditLink;
-    link.valueText[0] = '\0';
-    DiscardLateReplies();
-    size_t length = std::strlen(link.request);
-    if (SendOnSocket(link.socket, link.request, length) != static_cast<long>(length)) return false;
-    link.receiveCount =
-        ReceiveOnSocket(link.socket, link.reply, sizeof link.reply - 1, CreditReplyTimeoutMs);
-    if (link.receiveCount <= 0) {
-        link.reply[0] = '\0';
-        return false;
-    }
-    link.reply[link.receiveCount] = '\0';
-    if (link.receiveCount < 4 || std::memcmp(link.reply, tag, 4) != 0) return false;
-    char* comma = std::strchr(link.reply, ',');
-    if (!comma) return false;
-    *comma = '\0';
-    std::snprintf(link.valueText, sizeof link.valueText, "%s", comma + 1);
-    return true;
+    return SendRequestLine() && AwaitReply(tag, CreditReplyTimeoutMs) == ReplyWait::Matched;
 }
 
 // The reply's number: blanks skipped, an optional sign, then digits; false when there is no
@@ -77,6 +61,36 @@ uint16_t Shown(uint16_t value) {
     return value >= CreditShownLimit ? 0 : value;
 }
 }  // namespace
+
+bool SendRequestLine() {
+    CreditLink& link = gCreditLink;
+    link.valueText[0] = '\0';
+    link.reply[0] = '\0';
+    DiscardLateReplies();
+    size_t length = std::strlen(link.request);
+    return SendOnSocket(link.socket, link.request, length) == static_cast<long>(length);
+}
+
+ReplyWait AwaitReply(const char* tag, int timeoutMs) {
+    CreditLink& link = gCreditLink;
+    link.valueText[0] = '\0';
+    link.receiveCount = ReceiveOnSocket(link.socket, link.reply, sizeof link.reply - 1, timeoutMs);
+    if (link.receiveCount == -2) {
+        link.reply[0] = '\0';
+        return ReplyWait::TimedOut;
+    }
+    if (link.receiveCount <= 0) {
+        link.reply[0] = '\0';
+        return ReplyWait::Lost;
+    }
+    link.reply[link.receiveCount] = '\0';
+    if (link.receiveCount < 4 || std::memcmp(link.reply, tag, 4) != 0) return ReplyWait::Other;
+    char* comma = std::strchr(link.reply, ',');
+    if (!comma) return ReplyWait::Other;
+    *comma = '\0';
+    std::snprintf(link.valueText, sizeof link.valueText, "%s", comma + 1);
+    return ReplyWait::Matched;
+}
 
 bool CreateCreditSocket() {
     StartSockets();
@@ -123,7 +137,24 @@ uint16_t CurrentBank() {
 
 bool TakeStake() {
     gGameSession.WinAmount = 0;
-    if (!UseCredit(GameStake)) return false;
+    // The balances before the stake, to learn its outcome should its reply not come; a service
+    // that cannot tell them is not asked for the stake.
+    CreditBalances before = ReadBalances();
+    if (!before.known) return false;
+    if (gBeforeMoneyRequest) gBeforeMoneyRequest(MoneyRequest::UseCredit, GameStake, before);
+    bool replied = true;
+    MoneyOutcome outcome = MoveMoney(MoneyRequest::UseCredit, GameStake, before, &replied);
+    if (outcome == MoneyOutcome::NotBooked) {
+        if (!replied)
+            WriteLog("Stake of %d pence not taken: the player keeps the money\n", GameStake);
+        return false;
+    }
+    if (!replied)
+        WriteLog(
+            outcome == MoneyOutcome::Booked
+                ? "Stake of %d pence taken: the game goes ahead\n"
+                : "Stake of %d pence may have been taken: counted as taken, the game goes ahead\n",
+            GameStake);
     AddToBalance(0, -(GameStake * 25) / 100.0f);
     BumpCounter(0);
     uint16_t bank = QueryBank();
@@ -144,8 +175,6 @@ void PayPrize(int16_t amount) {
     }
     int pounds = (amount / 100) * 100;
     int pence = amount % 100;
-    if (pounds > 0 && !AddBank(pounds))
-        WriteLog("Prize payment failed: %d pence to the bank not paid\n", pounds);
-    if (pence > 0 && !AddCredit(pence))
-        WriteLog("Prize payment failed: %d pence to the credit not paid\n", pence);
+    if (pounds > 0) PayPrizePart(MoneyRequest::AddBank, pounds);
+    if (pence > 0) PayPrizePart(MoneyRequest::AddCredit, pence);
 }

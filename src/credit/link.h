@@ -36,6 +36,20 @@ bool ConnectCreditService();
 void SendTerm();
 void CloseCreditLink();
 
+// The parts of one exchange, for the requests that move money and must learn their outcome even
+// when the reply is late (credit/reconcile.h).
+enum class ReplyWait {
+    Matched,   // a reply with the expected tag and a comma; its value text is in valueText
+    Other,     // a reply with another tag ("FAIL" among them) or without a comma
+    TimedOut,  // nothing came in time; the connection is still there
+    Lost,      // the connection was closed or failed
+};
+// Sends the line in gCreditLink.request whole, after throwing away bytes that arrived outside an
+// exchange; false when the send failed.
+bool SendRequestLine();
+// One receive of at most 4095 bytes within timeoutMs, checked for `tag` and a comma.
+ReplyWait AwaitReply(const char* tag, int timeoutMs);
+
 // The credit in pence, or CreditQueryFailed.
 uint16_t QueryCredit();
 // The bank in pence, or CreditQueryFailed.
@@ -52,7 +66,9 @@ uint16_t CurrentCredit();
 uint16_t CurrentBank();
 
 // Clears the prize of the game about to be played, takes its stake and records the purchase;
-// true when the game may start.
+// true when the game may start. The balances are read first; a stake whose reply is late is
+// settled by credit/reconcile.h, and one that may have been taken counts as taken.
 bool TakeStake();
-// Hands a prize in pence to the service: whole pounds to the bank, odd pence to the credit.
+// Hands a prize in pence to the service: whole pounds to the bank, odd pence to the credit, each
+// part settled by credit/reconcile.h when its reply is late.
 void PayPrize(int16_t amount);

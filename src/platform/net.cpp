@@ -67,6 +67,10 @@ void CloseSocket(SocketHandle s) {
     if (s >= 0) close(s);
 }
 
+void PauseBeforeRetry(int ms) {
+    if (ms > 0) poll(nullptr, 0, ms);
+}
+
 void InjectSocketFault(bool failNextOpen) {
     gFailNextOpen = failNextOpen;
 }

@@ -18,6 +18,8 @@ long SendOnSocket(SocketHandle socket, const void* data, size_t length);
 // closed), -1 on error, -2 when nothing came in time.
 long ReceiveOnSocket(SocketHandle socket, void* buffer, size_t capacity, int timeoutMs);
 void CloseSocket(SocketHandle socket);
+// Waits ms milliseconds of real time, between two attempts to reach a service.
+void PauseBeforeRetry(int ms);
 
 // Tests: make the next OpenTcpSocket fail.
 void InjectSocketFault(bool failNextOpen);

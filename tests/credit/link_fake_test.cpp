@@ -17,6 +17,25 @@ FakeStep Answer(const std::string& reply) {
     return FakeStep{FakeStep::Answer, reply, 0};
 }
 
+// The cabinet's log in a scratch working folder for one test.
+class LogFolder {
+  public:
+    LogFolder() : previous_(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder_.path());
+        MakeSystemFolders();
+        OpenLog();
+    }
+    ~LogFolder() {
+        CloseLog();
+        std::filesystem::current_path(previous_);
+    }
+    std::string Text() { return ReadText(folder_.File(LogPath)); }
+
+  private:
+    ScratchFolder folder_{"credit-log"};
+    std::filesystem::path previous_;
+};
+
 class LinkAgainstFake : public ::testing::Test {
   protected:
     void Connect(FakeCreditService& fake) {
@@ -120,20 +139,21 @@ TEST_F(LinkAgainstFake, AReplyThatComesAfterItsTimeOutIsNotTakenForTheNext) {
 }
 
 TEST_F(LinkAgainstFake, ARefusedStakeStartsNoGameAndRecordsNothing) {
-    FakeCreditService fake({Answer("FAIL,0\r")});
+    FakeCreditService fake({Answer("CTEL,100\r"), Answer("BTEL,0\r"), Answer("FAIL,0\r")});
     Connect(fake);
     float balanceBefore = GetBalance(0);
     gGameSession.WinAmount = 600;
     EXPECT_FALSE(TakeStake());
     EXPECT_EQ(gGameSession.WinAmount, 0) << "the last game's prize is never carried over";
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(fake.Lines(), std::vector<std::string>{"CUSE,50\r\n"});
+    EXPECT_EQ(fake.Lines(), (std::vector<std::string>{"CGET\r\n", "BGET\r\n", "CUSE,50\r\n"}));
     EXPECT_EQ(GetBalance(0), balanceBefore);
     for (int id : {0, 36, 37, 38}) EXPECT_EQ(gAuditRecord.counter[id], 0) << "counter " << id;
 }
 
 TEST_F(LinkAgainstFake, AFailedBankQueryAfterTheStakeCountsAsABigBank) {
-    FakeCreditService fake({Answer("CTEL,0\r"), Answer("FAIL,0\r")});
+    FakeCreditService fake(
+        {Answer("CTEL,100\r"), Answer("BTEL,0\r"), Answer("CTEL,50\r"), Answer("FAIL,0\r")});
     Connect(fake);
     EXPECT_TRUE(TakeStake());
     EXPECT_EQ(gAuditRecord.counter[38], 1);
@@ -142,24 +162,25 @@ TEST_F(LinkAgainstFake, AFailedBankQueryAfterTheStakeCountsAsABigBank) {
 }
 
 TEST_F(LinkAgainstFake, AFailedPrizePaymentIsLoggedWithItsAmount) {
-    ScratchFolder folder("credit-log");
-    auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(folder.path());
-    ASSERT_EQ(MakeSystemFolders(), 0);
-    ASSERT_EQ(OpenLog(), 0);
-    FakeCreditService fake(
-        {Answer("FAIL,0\r"), Answer("CTEL,50\r"), Answer("BTEL,300\r"), Answer("FAIL,0\r")});
+    LogFolder log;
+    // Each part reads the balances first; the bank refuses 100, the credit takes 50, the bank
+    // takes 300, the credit refuses 25. A refusal is an answer: nothing is sent again.
+    FakeCreditService fake({Answer("CTEL,0\r"), Answer("BTEL,0\r"), Answer("FAIL,0\r"),
+                            Answer("CTEL,0\r"), Answer("BTEL,0\r"), Answer("CTEL,50\r"),
+                            Answer("CTEL,50\r"), Answer("BTEL,0\r"), Answer("BTEL,300\r"),
+                            Answer("CTEL,50\r"), Answer("BTEL,300\r"), Answer("FAIL,0\r")});
     Connect(fake);
-    PayPrize(150);  // the bank refuses 100, the credit takes 50
-    PayPrize(325);  // the bank takes 300, the credit refuses 25
-    CloseLog();
-    std::string log = ReadText(folder.File("~system/logs/Brindlemark.txt"));
-    std::filesystem::current_path(previous);
-    EXPECT_NE(log.find("100 pence to the bank not paid"), std::string::npos) << log;
-    EXPECT_NE(log.find("25 pence to the credit not paid"), std::string::npos) << log;
-    EXPECT_EQ(log.find("50 pence to the credit not paid"), std::string::npos) << log;
-    EXPECT_EQ(log.find("300 pence"), std::string::npos) << log;
-    EXPECT_EQ(fake.Lines(), (std::vector<std::string>{"BADD,100\r\n", "CADD,50\r\n", "BADD,300\r\n",
-                                                      "CADD,25\r\n"}));
+    PayPrize(150);
+    PayPrize(325);
+    std::string text = log.Text();
+    EXPECT_NE(text.find("100 pence to the bank not paid"), std::string::npos) << text;
+    EXPECT_NE(text.find("25 pence to the credit not paid"), std::string::npos) << text;
+    EXPECT_EQ(text.find("50 pence to the credit not paid"), std::string::npos) << text;
+    EXPECT_EQ(text.find("300 pence"), std::string::npos) << text;
+    std::vector<std::string> changes;
+    for (const std::string& line : fake.Lines())
+        if (line != "CGET\r\n" && line != "BGET\r\n") changes.push_back(line);
+    EXPECT_EQ(changes, (std::vector<std::string>{"BADD,100\r\n", "CADD,50\r\n", "BADD,300\r\n",
+                                                 "CADD,25\r\n"}));
 }
 }  // namespace

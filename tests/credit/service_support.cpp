@@ -1,6 +1,8 @@
 #include "credit/service_support.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -29,12 +31,17 @@ std::string ReadText(const std::string& path) {
     return text.str();
 }
 
+std::string CreditServicePath() {
+    const char* other = std::getenv("BRINDLEMARK_CREDIT_SERVICE");
+    return other && *other ? other : CREDIT_SERVICE_PATH;
+}
+
 ServiceProcess::ServiceProcess(const std::string& dbPath, const std::string& logPath) {
     // The log of an earlier run must not be read for this one's port.
     std::error_code ignored;
     fs::remove(logPath, ignored);
     process_ =
-        StartProcess({CREDIT_SERVICE_PATH, "serve", "--db", dbPath, "--port", "0"}, "", logPath);
+        StartProcess({CreditServicePath(), "serve", "--db", dbPath, "--port", "0"}, "", logPath);
     const std::string marker = "listening on 127.0.0.1:";
     for (int i = 0; i < 1000 && process_ != NoProcess; ++i) {
         std::string log = ReadText(logPath);
@@ -98,8 +105,13 @@ std::string RawClient::Receive(int timeoutMs) {
     return std::string(buffer, static_cast<size_t>(n));
 }
 
-FakeCreditService::FakeCreditService(std::vector<FakeStep> script)
-    : script_(std::move(script)), listener_(ListenOnLoopback(0)) {
+FakeCreditService::FakeCreditService(std::vector<FakeStep> script, FakeStep fallback,
+                                     int64_t credit, int64_t bank)
+    : script_(std::move(script)),
+      fallback_(std::move(fallback)),
+      credit_(credit),
+      bank_(bank),
+      listener_(ListenOnLoopback(0)) {
     port_ = SocketLocalPort(listener_);
     thread_ = std::thread([this] { Run(); });
 }
@@ -115,41 +127,71 @@ std::vector<std::string> FakeCreditService::Lines() {
     return lines_;
 }
 
+std::string FakeCreditService::Booked(const std::string& line) {
+    auto amount = [&line] { return std::stoll(line.substr(5)); };
+    if (line.rfind("CGET", 0) == 0) return "CTEL," + std::to_string(credit_) + "\r";
+    if (line.rfind("BGET", 0) == 0) return "BTEL," + std::to_string(bank_) + "\r";
+    if (line.rfind("CADD,", 0) == 0) return "CTEL," + std::to_string(credit_ += amount()) + "\r";
+    if (line.rfind("BADD,", 0) == 0) return "BTEL," + std::to_string(bank_ += amount()) + "\r";
+    if (line.rfind("CUSE,", 0) == 0) {
+        int64_t stake = amount();
+        if (credit_ + bank_ < stake) return "FAIL,0\r";
+        int64_t fromCredit = std::min<int64_t>(credit_, stake);
+        credit_ -= fromCredit;
+        bank_ -= stake - fromCredit;
+        return "CTEL," + std::to_string(credit_) + "\r";
+    }
+    return "FAIL,0\r";
+}
+
 void FakeCreditService::Run() {
     SocketHandle client = InvalidSocket;
     std::string pending;
     size_t next = 0;
     while (!stop_) {
-        SocketWait wait{client == InvalidSocket ? listener_ : client, false};
-        if (WaitForSockets(&wait, 1, 20) <= 0) continue;
-        if (client == InvalidSocket) {
-            client = AcceptConnection(listener_, nullptr);
+        SocketWait waits[2] = {{listener_, false}, {client, false}};
+        if (WaitForSockets(waits, client == InvalidSocket ? 1 : 2, 20) <= 0) continue;
+        if (waits[0].ready) {
+            SocketHandle fresh = AcceptConnection(listener_, nullptr);
+            if (fresh != InvalidSocket) {
+                CloseSocket(client);
+                client = fresh;
+                pending.clear();
+                ++connections_;
+            }
             continue;
         }
         char chunk[4096];
         long n = ReadAvailable(client, chunk, sizeof chunk);
         if (n == -2) continue;
-        if (n <= 0) break;
+        if (n <= 0) {
+            CloseSocket(client);
+            client = InvalidSocket;
+            continue;
+        }
         pending.append(chunk, static_cast<size_t>(n));
         size_t end;
         while (client != InvalidSocket && (end = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, end + 1);
             {
                 std::lock_guard<std::mutex> lock(mutex_);
-                lines_.push_back(pending.substr(0, end + 1));
+                lines_.push_back(line);
             }
             pending.erase(0, end + 1);
-            FakeStep step =
-                next < script_.size() ? script_[next++] : FakeStep{FakeStep::Answer, "FAIL,0\r", 0};
-            if (step.kind == FakeStep::LateAnswer)
+            FakeStep step = next < script_.size() ? script_[next++] : fallback_;
+            credit_ += step.coin;
+            if (step.kind == FakeStep::Book || step.kind == FakeStep::BookSilent ||
+                step.kind == FakeStep::BookLate)
+                step.reply = Booked(line);
+            if (step.kind == FakeStep::LateAnswer || step.kind == FakeStep::BookLate)
                 std::this_thread::sleep_for(std::chrono::milliseconds(step.delayMs));
             if (step.kind == FakeStep::Close) {
                 CloseSocket(client);
                 client = InvalidSocket;
-            } else if (step.kind != FakeStep::Silent) {
+            } else if (step.kind != FakeStep::Silent && step.kind != FakeStep::BookSilent) {
                 SendOnSocket(client, step.reply.data(), step.reply.size());
             }
         }
-        if (client == InvalidSocket) break;
     }
     CloseSocket(client);
 }

@@ -27,6 +27,10 @@ class ScratchFolder {
 // Reads a whole text file ("" when missing).
 std::string ReadText(const std::string& path);
 
+// The service binary: the one built with the tests, or BRINDLEMARK_CREDIT_SERVICE when set (to
+// measure another build, such as the release one).
+std::string CreditServicePath();
+
 // The real service, started on a free port with the database given.
 class ServiceProcess {
   public:
@@ -34,6 +38,7 @@ class ServiceProcess {
     ~ServiceProcess();
     bool started() const { return port_ != 0; }
     uint16_t port() const { return port_; }
+    ProcessId process() const { return process_; }
     // Ends the service as a power cut would, and waits for it.
     void KillHard();
 
@@ -64,25 +69,40 @@ class RawClient {
     SocketHandle socket_;
 };
 
-// What the fake does with one request line.
+// What the fake does with one request line. Answer, Close, Silent and LateAnswer follow the
+// script's reply; the Book kinds keep balances as a service would (CGET and BGET read them, CUSE
+// takes credit first, then bank, or refuses) and answer accordingly, at once, never, or late.
 struct FakeStep {
-    enum Kind { Answer, Close, Silent, LateAnswer } kind = Answer;
+    enum Kind { Answer, Close, Silent, LateAnswer, Book, BookSilent, BookLate } kind = Answer;
     std::string reply;
     int delayMs = 0;
+    int coin = 0;  // pence put into the credit just before the line is handled
 };
 
-// A service that accepts one connection and answers each request line with the next step of its
-// script ("FAIL,0\r" once the script runs out), recording the lines exactly as received.
+// A service that answers each request line with the next step of its script (then with
+// `fallback`, "FAIL,0\r" unless given), recording the lines exactly as received. A new
+// connection replaces the current one, as when the game connects again.
 class FakeCreditService {
   public:
-    explicit FakeCreditService(std::vector<FakeStep> script);
+    explicit FakeCreditService(std::vector<FakeStep> script,
+                               FakeStep fallback = FakeStep{FakeStep::Answer, "FAIL,0\r", 0, 0},
+                               int64_t credit = 0, int64_t bank = 0);
     ~FakeCreditService();
     uint16_t port() const { return port_; }
     std::vector<std::string> Lines();
+    // The balances the Book steps keep.
+    int64_t credit() const { return credit_; }
+    int64_t bank() const { return bank_; }
+    int connections() const { return connections_; }
 
   private:
     void Run();
+    std::string Booked(const std::string& line);
     std::vector<FakeStep> script_;
+    FakeStep fallback_;
+    std::atomic<int64_t> credit_;
+    std::atomic<int64_t> bank_;
+    std::atomic<int> connections_{0};
     SocketHandle listener_;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
