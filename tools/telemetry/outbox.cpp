@@ -213,6 +213,10 @@ int64_t Outbox::Resend(int64_t olderThanSeconds) {
     return sqlite3_changes(db_);
 }
 
+int64_t Outbox::Room() {
+    return limit_ - Count() + Scalar("SELECT count(*) FROM outbox WHERE kind = 'heartbeat'", 0);
+}
+
 int64_t Outbox::Count() {
     return Scalar("SELECT count(*) FROM outbox", -1);
 }

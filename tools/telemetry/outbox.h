@@ -50,6 +50,8 @@ class Outbox {
     // or those sent more than `seconds` ago. Returns how many.
     int64_t Resend(int64_t olderThanSeconds);
     int64_t Count();
+    // How many more messages fit, counting the heartbeats that would make way.
+    int64_t Room();
     int64_t LastSeq();
 
   private:

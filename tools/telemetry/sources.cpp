@@ -17,6 +17,9 @@ using nlohmann::json;
 namespace {
 // Ledger rows and log lines taken in one transaction at most.
 constexpr int64_t RowsAPoll = 500;
+constexpr const char* FullNote =
+    "outbox full: games, money and faults wait in the cabinet's own files until the broker takes "
+    "messages";
 
 std::string Text(sqlite3_stmt* st, int column) {
     const unsigned char* t = sqlite3_column_text(st, column);
@@ -63,13 +66,11 @@ bool Sources::Queue(Outbox& outbox, const std::vector<Draft>& drafts,
                     const std::vector<std::pair<std::string, std::string>>& cursors) {
     std::string note;
     EnqueueResult r = outbox.Enqueue(drafts, cursors, &note);
-    if (!note.empty()) note_ = note;
     if (r == EnqueueResult::Full)
-        note_ =
-            "outbox full: games, money and faults wait in the cabinet's own files until the "
-            "broker takes messages";
+        note = note.empty() ? FullNote : note + "; " + FullNote;
     else if (r == EnqueueResult::Failed)
-        note_ = "the outbox cannot be written";
+        note = "the outbox cannot be written";
+    if (!note.empty()) note_ = note_.empty() ? note : note_ + "; " + note;
     return r == EnqueueResult::Added;
 }
 
@@ -97,8 +98,15 @@ bool Sources::PollLedger(Outbox& outbox) {
             credit_ = nullptr;  // not there yet, or replaced: opened again next time
             return true;
         }
+        // Never more than fits, so that a small outbox still takes the ledger a part at a time.
+        int64_t rows = std::min(RowsAPoll, outbox.Room());
+        if (rows <= 0) {
+            sqlite3_finalize(st);
+            note_ = FullNote;
+            return false;
+        }
         sqlite3_bind_int64(st, 1, last);
-        sqlite3_bind_int64(st, 2, RowsAPoll);
+        sqlite3_bind_int64(st, 2, rows);
         std::vector<Draft> drafts;
         while (sqlite3_step(st) == SQLITE_ROW) {
             last = sqlite3_column_int64(st, 0);
@@ -114,7 +122,7 @@ bool Sources::PollLedger(Outbox& outbox) {
         sqlite3_finalize(st);
         if (drafts.empty()) return true;
         if (!Queue(outbox, drafts, {{"ledger", std::to_string(last)}})) return false;
-        if (static_cast<int64_t>(drafts.size()) < RowsAPoll) return true;
+        if (static_cast<int64_t>(drafts.size()) < rows) return true;
     }
 }
 

@@ -1,0 +1,243 @@
+// Three cabinets of a fleet, each played by the simulator against its own credit service and
+// followed by its telemetry agent, through a broker that goes away for a while, a collector
+// killed with SIGKILL and an agent killed likewise: every game and ledger entry ends up in the
+// fleet's database exactly once, the fleet report adds up to each cabinet's own ledger, and the
+// killed agent's cabinet shows offline while it is down.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "credit/service_support.h"
+#include "support/fleet_services.h"
+
+namespace fs = std::filesystem;
+using fleet::WaitFor;
+
+namespace {
+constexpr int GamesARound = 25;
+
+std::string Sqlite(const std::string& db, const std::string& sql) {
+    Captured c = CaptureCommand("sqlite3 -readonly '" + db + "' \"" + sql + "\"");
+    while (!c.out.empty() && c.out.back() == '\n') c.out.pop_back();
+    return c.out;
+}
+
+struct Cabinet {
+    std::string id;
+    fs::path folder;
+    std::string creditDb;
+    std::unique_ptr<ServiceProcess> credit;
+    ProcessId agent = NoProcess;
+    std::vector<std::string> agentArgs;
+    int round = 0;
+
+    void StartAgent() {
+        agent = StartProcess(agentArgs, "",
+                             (folder / ("agent" + std::to_string(round) + ".log")).string());
+    }
+    void StopAgent() {
+        if (agent == NoProcess) return;
+        StopProcess(agent);
+        WaitProcess(agent);
+        agent = NoProcess;
+    }
+    // Plays a round of games on the cabinet's own working folder and credit service.
+    std::string Play(int seed) {
+        ++round;
+        return CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR + " --folder '" +
+                              (folder / "cabinet").string() + "' --port " +
+                              std::to_string(credit->port()) + " --games " +
+                              std::to_string(GamesARound) + " --skill 0.9 --seed " +
+                              std::to_string(seed) + " 2>&1")
+            .out;
+    }
+    // The highest game number in the cabinet's recall (0 when none).
+    long LastGame() const {
+        long last = 0;
+        std::error_code ec;
+        for (const auto& e : fs::directory_iterator(folder / "cabinet" / "data" / "recall", ec)) {
+            std::string name = e.path().filename().string();
+            if (name.size() == 13 && name.substr(8) == ".json")
+                last = std::max(last, std::stol(name.substr(0, 8)));
+        }
+        return last;
+    }
+    std::string AgentLogs() const {
+        std::string all;
+        for (int r = 0; r <= round; ++r)
+            all += ReadText((folder / ("agent" + std::to_string(r) + ".log")).string());
+        return all;
+    }
+};
+
+class FleetTest : public ::testing::Test {
+  protected:
+    ScratchFolder scratch{"fleet"};
+    fleet::Postgres db{scratch.path() / "pg"};
+    fleet::Broker broker{scratch.path() / "broker", FLEET_SETUP};
+    ProcessId collector = NoProcess;
+    int collectorRuns = 0;
+
+    void StartCollector() {
+        collector =
+            StartProcess({COLLECTOR_TOOL, "run", "--db", db.url(), "--broker", broker.address(),
+                          "--user", "brindlemark-collector", "--password-file",
+                          broker.Client("brindlemark-collector", "password").string()},
+                         "", scratch.File("collector" + std::to_string(++collectorRuns) + ".log"));
+    }
+    void TearDown() override {
+        if (collector != NoProcess) {
+            StopProcess(collector);
+            WaitProcess(collector);
+        }
+    }
+};
+
+TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
+    ASSERT_TRUE(db.running()) << db.error();
+    ASSERT_TRUE(broker.running()) << broker.setUpOutput();
+    StartCollector();
+
+    std::vector<std::unique_ptr<Cabinet>> cabinets;
+    for (std::string id : {"pub-1", "pub-2", "pub-3"}) {
+        ASSERT_TRUE(broker.AddCabinet(id));
+        auto c = std::make_unique<Cabinet>();
+        c->id = id;
+        c->folder = scratch.path() / id;
+        fs::create_directories(c->folder / "cabinet");
+        c->creditDb = (c->folder / "credit.db").string();
+        c->credit =
+            std::make_unique<ServiceProcess>(c->creditDb, (c->folder / "credit.log").string());
+        ASSERT_TRUE(c->credit->started());
+        c->agentArgs = {TELEMETRY_TOOL,
+                        "--cabinet",
+                        id,
+                        "--folder",
+                        (c->folder / "cabinet").string(),
+                        "--credit-db",
+                        c->creditDb,
+                        "--outbox",
+                        (c->folder / "outbox.db").string(),
+                        "--broker",
+                        broker.address(),
+                        "--password-file",
+                        broker.Client(id, "password").string(),
+                        "--heartbeat",
+                        "1",
+                        "--resend",
+                        "5"};
+        // The third cabinet's outbox is small: while the broker is away it fills, drops its
+        // oldest heartbeats and leaves games and money in the cabinet's own files.
+        if (id == "pub-3") c->agentArgs.insert(c->agentArgs.end(), {"--outbox-limit", "40"});
+        c->StartAgent();
+        cabinets.push_back(std::move(c));
+    }
+    int seed = 1;
+    auto playRound = [&] {
+        for (auto& c : cabinets) c->Play(seed++);
+    };
+
+    playRound();
+    // The broker goes away while the cabinets play on.
+    broker.Stop();
+    playRound();
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    broker.Start();
+
+    // The collector dies as in a power cut, and starts again.
+    ASSERT_TRUE(WaitFor(30, [&] { return db.Value("SELECT count(*) FROM games") != "0"; }));
+    KillProcessHard(collector);
+    WaitProcess(collector);
+    playRound();
+    StartCollector();
+
+    // An agent dies likewise: its cabinet shows offline until it is back.
+    Cabinet& killed = *cabinets[1];
+    KillProcessHard(killed.agent);
+    WaitProcess(killed.agent);
+    killed.agent = NoProcess;
+    std::string stateSql = "SELECT state FROM cabinets WHERE cabinet = 'pub-2'";
+    EXPECT_TRUE(WaitFor(20, [&] { return db.Value(stateSql) == "offline"; })) << db.Value(stateSql);
+    playRound();
+    EXPECT_EQ(db.Value(stateSql), "offline");
+    killed.StartAgent();
+    EXPECT_TRUE(WaitFor(20, [&] { return db.Value(stateSql) == "online"; }));
+    playRound();
+
+    // Everything arrives.
+    auto arrived = [&](const Cabinet& c) {
+        return db.Value("SELECT count(DISTINCT entry) FROM ledger WHERE cabinet = '" + c.id +
+                        "'") == Sqlite(c.creditDb, "SELECT count(*) FROM ledger") &&
+               db.Value("SELECT count(DISTINCT game) FROM games WHERE cabinet = '" + c.id + "'") ==
+                   std::to_string(c.LastGame());
+    };
+    EXPECT_TRUE(WaitFor(120, [&] {
+        for (auto& c : cabinets)
+            if (!arrived(*c)) return false;
+        return true;
+    }));
+
+    Captured report = CaptureCommand(std::string(COLLECTOR_TOOL) + " report --db '" + db.url() +
+                                     "' --period quarter --csv");
+    ASSERT_EQ(report.status, 0) << report.out;
+    std::map<std::string, std::vector<long long>> totals;  // games, coins in, stakes, prizes
+    std::istringstream lines(report.out);
+    std::string line;
+    std::getline(lines, line);
+    while (std::getline(lines, line)) {
+        std::vector<std::string> cells;
+        std::istringstream fields(line);
+        for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
+        ASSERT_EQ(cells.size(), 7u) << line;
+        auto& t = totals[cells[1]];
+        t.resize(4);
+        for (int i = 0; i < 4; ++i) t[i] += std::stoll(cells[2 + i]);
+    }
+
+    for (auto& c : cabinets) {
+        SCOPED_TRACE(c->id);
+        std::string where = " WHERE cabinet = '" + c->id + "'";
+        long games = c->LastGame();
+        EXPECT_EQ(games, GamesARound * 5L);
+        // Exactly once: as many rows as distinct entries, numbered from 1 without a gap.
+        std::string ledgerCount = Sqlite(c->creditDb, "SELECT count(*) FROM ledger");
+        EXPECT_NE(ledgerCount, "0");
+        EXPECT_EQ(db.Value("SELECT count(*) FROM ledger" + where), ledgerCount);
+        EXPECT_EQ(db.Value("SELECT count(DISTINCT entry) FROM ledger" + where), ledgerCount);
+        EXPECT_EQ(db.Value("SELECT max(entry) FROM ledger" + where), ledgerCount);
+        EXPECT_EQ(db.Value("SELECT count(*) FROM games" + where), std::to_string(games));
+        EXPECT_EQ(db.Value("SELECT count(DISTINCT game) FROM games" + where),
+                  std::to_string(games));
+        EXPECT_EQ(db.Value("SELECT min(game) || '-' || max(game) FROM games" + where),
+                  "1-" + std::to_string(games));
+        EXPECT_EQ(db.Value("SELECT count(*) FROM meters" + where), std::to_string(games));
+        EXPECT_EQ(
+            db.Value("SELECT count(*) FROM faults" + where + " AND line LIKE '%left the recall%'"),
+            "0");
+        // The fleet report's totals are the cabinet's own ledger's.
+        auto sum = [&](const char* request) {
+            std::string s = Sqlite(c->creditDb, std::string("SELECT coalesce(sum(amount), 0) FROM "
+                                                            "ledger WHERE request = '") +
+                                                    request + "'");
+            return s.empty() ? -1 : std::stoll(s);
+        };
+        ASSERT_EQ(totals[c->id].size(), 4u);
+        EXPECT_EQ(totals[c->id][0], games);
+        EXPECT_EQ(totals[c->id][1], sum("CADD"));
+        EXPECT_EQ(totals[c->id][2], sum("CUSE"));
+        EXPECT_EQ(totals[c->id][3], sum("BADD"));
+        EXPECT_GT(totals[c->id][3], 0) << "no prize was won: the check of prizes shows nothing";
+    }
+    // The killed agent's cabinet went offline, and came back.
+    EXPECT_EQ(db.Value("SELECT count(*) > 0 FROM status_log WHERE cabinet = 'pub-2' AND state = "
+                       "'offline'"),
+              "t");
+    EXPECT_NE(cabinets[2]->AgentLogs().find("dropped the"), std::string::npos)
+        << cabinets[2]->AgentLogs();
+    EXPECT_EQ(db.Value("SELECT count(*) FROM rejected"), "0");
+    for (auto& c : cabinets) c->StopAgent();
+}
+}  // namespace
