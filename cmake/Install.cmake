@@ -3,7 +3,8 @@
 include(GNUInstallDirs)
 
 foreach(program brindlemark brindlemark-credit brindlemark-assets brindlemark-packs
-                brindlemark-inspect brindlemark-audit brindlemark-sim)
+                brindlemark-inspect brindlemark-audit brindlemark-sim brindlemark-telemetry
+                brindlemark-collector)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -17,6 +18,17 @@ endforeach()
 install(PROGRAMS packaging/brindlemark-cabinet DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/brindlemark.service
         DESTINATION lib/systemd/system)
+# The fleet: the cabinet's telemetry agent and, at the operator's, the broker and the collector.
+# Each unit starts only once its configuration file exists.
+if(TARGET brindlemark-telemetry AND TARGET brindlemark-collector)
+  install(PROGRAMS packaging/brindlemark-fleet-setup DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES packaging/systemd/brindlemark-telemetry.service
+                packaging/systemd/brindlemark-collector.service
+                packaging/systemd/brindlemark-broker.service DESTINATION lib/systemd/system)
+  install(DIRECTORY tools/collector/migrations DESTINATION ${CMAKE_INSTALL_DATADIR}/brindlemark-fleet)
+  install(FILES packaging/telemetry.conf.example packaging/collector.conf.example docs/fleet.md
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
 install(FILES docs/operator-guide.md docs/payout-table.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)

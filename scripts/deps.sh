@@ -8,6 +8,7 @@ BRINDLEMARK_PACKAGES=(
   libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev libpixman-1-dev
   imagemagick ffmpeg mpg123 sox xvfb xauth x11-apps xdotool systemd
   nlohmann-json3-dev
+  libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
 )
 
 brindlemark_install_packages() {

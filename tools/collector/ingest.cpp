@@ -108,6 +108,20 @@ void OnMessage(mosquitto*, void* self, const mosquitto_message* m) {
     in.messages.push_back(std::move(msg));
 }
 
+// A batch the database refused while it is up: each message alone, and the ones it still refuses
+// are kept as rejected, so that one bad message cannot hold up the fleet. False when even that
+// fails.
+bool StoreOneByOne(FleetDb& db, Ingest& in) {
+    std::string error;
+    for (const Incoming& m : in.messages)
+        if (!db.Store({m}, {}, {}, &error)) {
+            FleetLog("rejected message " + std::to_string(m.seq) + " of " + m.cabinet + ": " +
+                     error);
+            in.rejected.push_back({FleetTopic(m.cabinet, m.kind), m.body.substr(0, 4096), error});
+        }
+    return db.Store({}, in.statuses, in.rejected, &error);
+}
+
 // Sorted sequence numbers as [from, to] ranges.
 json Ranges(std::vector<int64_t>& seqs) {
     std::sort(seqs.begin(), seqs.end());
@@ -184,11 +198,13 @@ int RunIngest(FleetDb& db, const std::string& dbUrl, const IngestSettings& setti
             continue;
         }
         if (!db.Store(in.messages, in.statuses, in.rejected, &error)) {
-            // Kept in memory and tried again; should the collector end meanwhile, the cabinets
-            // send again what it had not confirmed.
             FleetLog("storing a batch failed: " + error);
-            std::this_thread::sleep_for(std::chrono::seconds(1));
-            continue;
+            if (!db.Connected() || !StoreOneByOne(db, in)) {
+                // Kept in memory and tried again; should the collector end meanwhile, the
+                // cabinets send again what it had not confirmed.
+                std::this_thread::sleep_for(std::chrono::seconds(1));
+                continue;
+            }
         }
         in.stored += in.messages.size();
         for (auto& [cabinet, seqs] : in.toConfirm) {

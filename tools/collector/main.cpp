@@ -31,9 +31,9 @@ std::string DefaultMigrations() {
     std::error_code ec;
     std::filesystem::path self = std::filesystem::canonical("/proc/self/exe", ec);
     for (std::filesystem::path p : {self.parent_path() / "migrations",
-                                    self.parent_path() / "../share/brindlemark/migrations"})
+                                    self.parent_path() / "../share/brindlemark-fleet/migrations"})
         if (std::filesystem::is_directory(p, ec)) return p.string();
-    return "/usr/share/brindlemark/migrations";
+    return "/usr/share/brindlemark-fleet/migrations";
 }
 }  // namespace
 
