@@ -121,9 +121,9 @@ TEST_F(FleetAuthTest, AWrongPasswordIsRefused) {
     std::string right =
         StartAgent("right", {"--cabinet", "pub-a", "--broker", broker.address(), "--password-file",
                              broker.Client("pub-a", "password").string()});
-    std::string wrong =
-        StartAgent("wrong", {"--cabinet", "pub-a", "--broker", broker.address(), "--password-file",
-                             scratch.File("wrong.password"), "--outbox", scratch.File("wrong-outbox.db")});
+    std::string wrong = StartAgent(
+        "wrong", {"--cabinet", "pub-a", "--broker", broker.address(), "--password-file",
+                  scratch.File("wrong.password"), "--outbox", scratch.File("wrong-outbox.db")});
     EXPECT_TRUE(
         WaitFor(20,
                 [&] {

@@ -191,7 +191,7 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
         std::vector<std::string> cells;
         std::istringstream fields(line);
         for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 7u) << line;
+        ASSERT_EQ(cells.size(), 8u) << line;
         auto& t = totals[cells[1]];
         t.resize(4);
         for (int i = 0; i < 4; ++i) t[i] += std::stoll(cells[2 + i]);

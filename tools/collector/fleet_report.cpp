@@ -39,14 +39,15 @@ bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<Period
         "  SELECT cabinet, date_trunc($1, at AT TIME ZONE 'UTC')::date AS period,"
         "   sum(CASE request WHEN 'CADD' THEN amount ELSE 0 END) AS coins_in,"
         "   sum(CASE request WHEN 'CUSE' THEN amount ELSE 0 END) AS stakes,"
-        "   sum(CASE request WHEN 'BADD' THEN amount ELSE 0 END) AS prizes"
+        "   sum(CASE request WHEN 'BADD' THEN amount ELSE 0 END) AS prizes,"
+        "   sum(CASE request WHEN 'PAYO' THEN amount ELSE 0 END) AS paid_out"
         "  FROM ledger GROUP BY 1, 2),"
         " played AS ("
         "  SELECT cabinet, date_trunc($1, sent_at AT TIME ZONE 'UTC')::date AS period,"
         "   count(*) AS games FROM games GROUP BY 1, 2)"
         " SELECT to_char(coalesce(m.period, p.period), 'YYYY-MM-DD'),"
         "  coalesce(m.cabinet, p.cabinet), coalesce(p.games, 0), coalesce(m.coins_in, 0),"
-        "  coalesce(m.stakes, 0), coalesce(m.prizes, 0)"
+        "  coalesce(m.stakes, 0), coalesce(m.prizes, 0), coalesce(m.paid_out, 0)"
         " FROM money m FULL JOIN played p ON m.cabinet = p.cabinet AND m.period = p.period"
         " ORDER BY 1, 2";
     if (!db.Query(sql, {period}, &cells, error)) return false;
@@ -59,6 +60,7 @@ bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<Period
         r.stakes = std::stoll(c[4]);
         r.prizes = std::stoll(c[5]);
         r.net = r.stakes - r.prizes;
+        r.paidOut = std::stoll(c[6]);
         rows->push_back(r);
     }
     return true;
@@ -75,11 +77,12 @@ std::string CsvField(const std::string& text) {
 }  // namespace
 
 std::string PeriodReportCsv(const std::vector<PeriodRow>& rows) {
-    std::string out = "period,cabinet,games,coins_in,stakes,prizes,net_takings\r\n";
+    std::string out = "period,cabinet,games,coins_in,stakes,prizes,net_takings,paid_out\r\n";
     for (const PeriodRow& r : rows)
         out += CsvField(r.period) + "," + CsvField(r.cabinet) + "," + std::to_string(r.games) +
                "," + std::to_string(r.coinsIn) + "," + std::to_string(r.stakes) + "," +
-               std::to_string(r.prizes) + "," + std::to_string(r.net) + "\r\n";
+               std::to_string(r.prizes) + "," + std::to_string(r.net) + "," +
+               std::to_string(r.paidOut) + "\r\n";
     return out;
 }
 
@@ -89,9 +92,9 @@ std::string PeriodReportText(const std::vector<PeriodRow>& rows) {
                   "games", "coins in", "stakes", "prizes", "net takings");
     std::string out = line;
     for (const PeriodRow& r : rows) {
-        std::snprintf(line, sizeof line, "%-10s  %-20s %8lld %10.2f %10.2f %10.2f %11.2f\n",
+        std::snprintf(line, sizeof line, "%-10s  %-20s %8lld %10.2f %10.2f %10.2f %11.2f %10.2f\n",
                       r.period.c_str(), r.cabinet.c_str(), r.games, r.coinsIn / 100.0,
-                      r.stakes / 100.0, r.prizes / 100.0, r.net / 100.0);
+                      r.stakes / 100.0, r.prizes / 100.0, r.net / 100.0, r.paidOut / 100.0);
         out += line;
     }
     return out;

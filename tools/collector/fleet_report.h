@@ -13,10 +13,11 @@ bool ReadFleet(FleetDb& db, std::vector<CabinetRow>* rows, std::string* error);
 
 // Per cabinet and period (day, week, month or quarter, by UTC date of the ledger entry): coins
 // and notes taken in (CADD), credit used for stakes (CUSE), prizes paid to the bank (BADD), net
-// takings (stakes less prizes), and the games finished in the period.
+// takings (stakes less prizes), the bank paid out at cash collections (PAYO), and the games
+// finished in the period.
 struct PeriodRow {
     std::string period, cabinet;
-    long long games = 0, coinsIn = 0, stakes = 0, prizes = 0, net = 0;
+    long long games = 0, coinsIn = 0, stakes = 0, prizes = 0, net = 0, paidOut = 0;
 };
 bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<PeriodRow>* rows,
                       std::string* error);

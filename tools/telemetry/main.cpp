@@ -59,11 +59,16 @@ struct Agent {
     std::set<int64_t> handed;
     std::vector<int64_t> taken;  // PUBACKed, to be marked
     std::vector<std::pair<int64_t, int64_t>> confirmed;
-    std::string lastProblem;
+    std::map<std::string, Clock::time_point> logged;
 
+    // Logs a problem, but the same one at most once a minute.
     void Problem(const std::string& text) {
-        if (text != lastProblem) FleetLog(text);
-        lastProblem = text;
+        auto now = Clock::now();
+        auto it = logged.find(text);
+        if (it != logged.end() && now - it->second < std::chrono::minutes(1)) return;
+        if (logged.size() > 100) logged.clear();
+        logged[text] = now;
+        FleetLog(text);
     }
 
     std::string Status(const std::string& state) {
@@ -106,7 +111,7 @@ void OnConnect(mosquitto* client, void* self, int rc) {
     a.collectorOnline = false;
     a.inFlight.clear();
     a.handed.clear();
-    a.lastProblem.clear();
+    a.logged.clear();
     FleetLog("connected to the broker " + a.broker.host + ":" + std::to_string(a.broker.port) +
              " as cabinet " + a.cabinet);
     mosquitto_subscribe(client, nullptr, AckTopic(a.cabinet).c_str(), 1);

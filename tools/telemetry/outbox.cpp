@@ -100,34 +100,35 @@ EnqueueResult Outbox::Enqueue(const std::vector<Draft>& drafts,
                               std::string* note) {
     if (!Exec("BEGIN IMMEDIATE")) return EnqueueResult::Failed;
     int64_t count = Scalar("SELECT count(*) FROM outbox", 0);
-    int64_t wanted = static_cast<int64_t>(drafts.size());
-    std::vector<const Draft*> keep;
-    for (const Draft& d : drafts) keep.push_back(&d);
-    if (count + wanted > limit_) {
-        int64_t over = count + wanted - limit_;
+    int64_t heartbeats = Scalar("SELECT count(*) FROM outbox WHERE kind = 'heartbeat'", 0);
+    int64_t beats = 0;
+    for (const Draft& d : drafts) beats += d.kind == "heartbeat";
+    int64_t valuable = static_cast<int64_t>(drafts.size()) - beats;
+    if (valuable > 0 && count - heartbeats + valuable > limit_) {
+        Exec("ROLLBACK");  // not even with every heartbeat gone: the source keeps it for later
+        return EnqueueResult::Full;
+    }
+    int64_t over = count + static_cast<int64_t>(drafts.size()) - limit_;
+    if (over > 0 && heartbeats > 0) {
         Statement drop(db_,
                        "DELETE FROM outbox WHERE seq IN (SELECT seq FROM outbox WHERE kind = "
                        "'heartbeat' ORDER BY seq LIMIT ?1)");
         sqlite3_bind_int64(drop.s, 1, over);
         sqlite3_step(drop.s);
         int64_t dropped = sqlite3_changes(db_);
-        count -= dropped;
-        if (dropped > 0)
-            *note = "outbox full (" + std::to_string(limit_) + " messages): dropped the " +
-                    std::to_string(dropped) + " oldest heartbeats";
-        if (count + wanted > limit_) {
-            std::vector<const Draft*> rest;
-            for (const Draft* d : keep)
-                if (d->kind != "heartbeat") rest.push_back(d);
-            if (rest.size() != keep.size())
-                *note = "outbox full (" + std::to_string(limit_) +
-                        " messages): dropped a new heartbeat";
-            keep = rest;
-            if (count + static_cast<int64_t>(keep.size()) > limit_) {
-                Exec(dropped > 0 ? "COMMIT" : "ROLLBACK");
-                return keep.empty() ? EnqueueResult::Added : EnqueueResult::Full;
-            }
+        over -= dropped;
+        *note = "outbox full (" + std::to_string(limit_) + " messages): dropped the " +
+                std::to_string(dropped) + " oldest heartbeats";
+    }
+    if (over > 0)
+        *note = "outbox full (" + std::to_string(limit_) + " messages): dropped a new heartbeat";
+    std::vector<const Draft*> keep;
+    for (const Draft& d : drafts) {
+        if (d.kind == "heartbeat" && over > 0) {
+            --over;
+            continue;
         }
+        keep.push_back(&d);
     }
     int64_t seq = Scalar("SELECT next_seq FROM identity WHERE id = 1", -1);
     bool ok = seq > 0;
