@@ -30,8 +30,10 @@ scratch=$(mktemp -d /tmp/brindlemark-package-XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 programs=(brindlemark brindlemark-credit brindlemark-assets brindlemark-packs brindlemark-inspect
-          brindlemark-audit brindlemark-sim brindlemark-cabinet)
-units=(brindlemark-credit.service brindlemark.service)
+          brindlemark-audit brindlemark-sim brindlemark-cabinet brindlemark-telemetry
+          brindlemark-collector brindlemark-fleet-setup)
+units=(brindlemark-credit.service brindlemark.service brindlemark-telemetry.service
+       brindlemark-collector.service brindlemark-broker.service)
 
 # The files of the three working-folder trees the game reads, one path a line.
 asset_list() { (cd "$1" && find Graphic_resource sounds Questions -type f 2>/dev/null | sort); }

@@ -5,6 +5,7 @@
 // killed agent's cabinet shows offline while it is down.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -18,6 +19,12 @@ using fleet::WaitFor;
 
 namespace {
 constexpr int GamesARound = 25;
+
+// The number after a label of the simulator's report, or -1 when the label is missing.
+double Figure(const std::string& report, const std::string& label) {
+    size_t at = report.find(label);
+    return at == std::string::npos ? -1 : std::stod(report.substr(at + label.size()));
+}
 
 std::string Sqlite(const std::string& db, const std::string& sql) {
     Captured c = CaptureCommand("sqlite3 -readonly '" + db + "' \"" + sql + "\"");
@@ -44,15 +51,16 @@ struct Cabinet {
         WaitProcess(agent);
         agent = NoProcess;
     }
+    std::string lastReport;
     // Plays a round of games on the cabinet's own working folder and credit service.
-    std::string Play(int seed) {
+    void Play(int seed) {
         ++round;
-        return CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR + " --folder '" +
-                              (folder / "cabinet").string() + "' --port " +
-                              std::to_string(credit->port()) + " --games " +
-                              std::to_string(GamesARound) + " --skill 0.9 --seed " +
-                              std::to_string(seed) + " 2>&1")
-            .out;
+        lastReport = CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR +
+                                    " --folder '" + (folder / "cabinet").string() + "' --port " +
+                                    std::to_string(credit->port()) + " --games " +
+                                    std::to_string(GamesARound) + " --skill 0.9 --seed " +
+                                    std::to_string(seed) + " 2>&1")
+                         .out;
     }
     // The highest game number in the cabinet's recall (0 when none).
     long LastGame() const {
@@ -183,7 +191,8 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
     Captured report = CaptureCommand(std::string(COLLECTOR_TOOL) + " report --db '" + db.url() +
                                      "' --period quarter --csv");
     ASSERT_EQ(report.status, 0) << report.out;
-    std::map<std::string, std::vector<long long>> totals;  // games, coins in, stakes, prizes
+    // games, stakes, prizes, net takings, credit added, credit used, paid to bank, paid out
+    std::map<std::string, std::vector<long long>> totals;
     std::istringstream lines(report.out);
     std::string line;
     std::getline(lines, line);
@@ -191,10 +200,10 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
         std::vector<std::string> cells;
         std::istringstream fields(line);
         for (std::string cell; std::getline(fields, cell, ',');) cells.push_back(cell);
-        ASSERT_EQ(cells.size(), 8u) << line;
+        ASSERT_EQ(cells.size(), 10u) << line;
         auto& t = totals[cells[1]];
-        t.resize(4);
-        for (int i = 0; i < 4; ++i) t[i] += std::stoll(cells[2 + i]);
+        t.resize(8);
+        for (int i = 0; i < 8; ++i) t[i] += std::stoll(cells[2 + i]);
     }
 
     for (auto& c : cabinets) {
@@ -224,12 +233,15 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
                                                     request + "'");
             return s.empty() ? -1 : std::stoll(s);
         };
-        ASSERT_EQ(totals[c->id].size(), 4u);
+        ASSERT_EQ(totals[c->id].size(), 8u);
         EXPECT_EQ(totals[c->id][0], games);
-        EXPECT_EQ(totals[c->id][1], sum("CADD"));
-        EXPECT_EQ(totals[c->id][2], sum("CUSE"));
-        EXPECT_EQ(totals[c->id][3], sum("BADD"));
-        EXPECT_GT(totals[c->id][3], 0) << "no prize was won: the check of prizes shows nothing";
+        EXPECT_EQ(totals[c->id][4], sum("CADD"));
+        EXPECT_EQ(totals[c->id][5], sum("CUSE"));
+        EXPECT_EQ(totals[c->id][6], sum("BADD"));
+        EXPECT_GT(totals[c->id][6], 0) << "no prize was won: the check of prizes shows nothing";
+        // Stakes and prizes are the simulator's own figures over every run on the cabinet.
+        EXPECT_EQ(totals[c->id][1], std::llround(100 * Figure(c->lastReport, "Takings")));
+        EXPECT_EQ(totals[c->id][2], std::llround(100 * Figure(c->lastReport, "Prizes paid")));
     }
     // The killed agent's cabinet went offline, and came back.
     EXPECT_EQ(db.Value("SELECT count(*) > 0 FROM status_log WHERE cabinet = 'pub-2' AND state = "

@@ -11,16 +11,14 @@ bool ReadFleet(FleetDb& db, std::vector<CabinetRow>* rows, std::string* error) {
     const char* sql =
         "SELECT c.cabinet, c.state, to_char(c.last_seen AT TIME ZONE 'UTC',"
         " 'YYYY-MM-DD HH24:MI:SS'), l.credit, l.bank, m.band,"
-        " (SELECT count(*) FROM games g WHERE g.cabinet = c.cabinet"
-        "   AND g.sent_at >= date_trunc('day', now())),"
-        " (SELECT coalesce(sum(CASE request WHEN 'CUSE' THEN amount WHEN 'BADD' THEN -amount"
-        "   ELSE 0 END), 0) FROM ledger x WHERE x.cabinet = c.cabinet"
-        "   AND x.at >= date_trunc('day', now()))"
+        " t.games, t.takings"
         " FROM cabinets c"
         " LEFT JOIN LATERAL (SELECT credit, bank FROM ledger WHERE cabinet = c.cabinet"
         "   ORDER BY seq DESC LIMIT 1) l ON true"
         " LEFT JOIN LATERAL (SELECT band FROM meters WHERE cabinet = c.cabinet"
         "   ORDER BY seq DESC LIMIT 1) m ON true"
+        " LEFT JOIN LATERAL (SELECT count(*) AS games, coalesce(sum(stake - prize), 0) AS takings"
+        "   FROM games WHERE cabinet = c.cabinet AND sent_at >= date_trunc('day', now())) t ON true"
         " ORDER BY c.cabinet";
     if (!db.Query(sql, {}, &cells, error)) return false;
     for (auto& c : cells) rows->push_back({c[0], c[1], c[2], c[3], c[4], c[5], c[6], c[7]});
@@ -37,17 +35,19 @@ bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<Period
     const char* sql =
         "WITH money AS ("
         "  SELECT cabinet, date_trunc($1, at AT TIME ZONE 'UTC')::date AS period,"
-        "   sum(CASE request WHEN 'CADD' THEN amount ELSE 0 END) AS coins_in,"
-        "   sum(CASE request WHEN 'CUSE' THEN amount ELSE 0 END) AS stakes,"
-        "   sum(CASE request WHEN 'BADD' THEN amount ELSE 0 END) AS prizes,"
+        "   sum(CASE request WHEN 'CADD' THEN amount ELSE 0 END) AS credit_added,"
+        "   sum(CASE request WHEN 'CUSE' THEN amount ELSE 0 END) AS credit_used,"
+        "   sum(CASE request WHEN 'BADD' THEN amount ELSE 0 END) AS bank_paid,"
         "   sum(CASE request WHEN 'PAYO' THEN amount ELSE 0 END) AS paid_out"
         "  FROM ledger GROUP BY 1, 2),"
         " played AS ("
         "  SELECT cabinet, date_trunc($1, sent_at AT TIME ZONE 'UTC')::date AS period,"
-        "   count(*) AS games FROM games GROUP BY 1, 2)"
+        "   count(*) AS games, sum(coalesce(stake, 0)) AS stakes,"
+        "   sum(coalesce(prize, 0)) AS prizes FROM games GROUP BY 1, 2)"
         " SELECT to_char(coalesce(m.period, p.period), 'YYYY-MM-DD'),"
-        "  coalesce(m.cabinet, p.cabinet), coalesce(p.games, 0), coalesce(m.coins_in, 0),"
-        "  coalesce(m.stakes, 0), coalesce(m.prizes, 0), coalesce(m.paid_out, 0)"
+        "  coalesce(m.cabinet, p.cabinet), coalesce(p.games, 0), coalesce(p.stakes, 0),"
+        "  coalesce(p.prizes, 0), coalesce(m.credit_added, 0), coalesce(m.credit_used, 0),"
+        "  coalesce(m.bank_paid, 0), coalesce(m.paid_out, 0)"
         " FROM money m FULL JOIN played p ON m.cabinet = p.cabinet AND m.period = p.period"
         " ORDER BY 1, 2";
     if (!db.Query(sql, {period}, &cells, error)) return false;
@@ -56,11 +56,13 @@ bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<Period
         r.period = c[0];
         r.cabinet = c[1];
         r.games = std::stoll(c[2]);
-        r.coinsIn = std::stoll(c[3]);
-        r.stakes = std::stoll(c[4]);
-        r.prizes = std::stoll(c[5]);
+        r.stakes = std::stoll(c[3]);
+        r.prizes = std::stoll(c[4]);
         r.net = r.stakes - r.prizes;
-        r.paidOut = std::stoll(c[6]);
+        r.creditAdded = std::stoll(c[5]);
+        r.creditUsed = std::stoll(c[6]);
+        r.bankPaid = std::stoll(c[7]);
+        r.paidOut = std::stoll(c[8]);
         rows->push_back(r);
     }
     return true;
@@ -77,24 +79,31 @@ std::string CsvField(const std::string& text) {
 }  // namespace
 
 std::string PeriodReportCsv(const std::vector<PeriodRow>& rows) {
-    std::string out = "period,cabinet,games,coins_in,stakes,prizes,net_takings,paid_out\r\n";
-    for (const PeriodRow& r : rows)
-        out += CsvField(r.period) + "," + CsvField(r.cabinet) + "," + std::to_string(r.games) +
-               "," + std::to_string(r.coinsIn) + "," + std::to_string(r.stakes) + "," +
-               std::to_string(r.prizes) + "," + std::to_string(r.net) + "," +
-               std::to_string(r.paidOut) + "\r\n";
+    std::string out =
+        "period,cabinet,games,stakes,prizes,net_takings,credit_added,credit_used,paid_to_bank,"
+        "paid_out\r\n";
+    for (const PeriodRow& r : rows) {
+        out += CsvField(r.period) + "," + CsvField(r.cabinet);
+        for (long long v : {r.games, r.stakes, r.prizes, r.net, r.creditAdded, r.creditUsed,
+                            r.bankPaid, r.paidOut})
+            out += "," + std::to_string(v);
+        out += "\r\n";
+    }
     return out;
 }
 
 std::string PeriodReportText(const std::vector<PeriodRow>& rows) {
-    char line[256];
-    std::snprintf(line, sizeof line, "%-10s  %-20s %8s %10s %10s %10s %11s\n", "period", "cabinet",
-                  "games", "coins in", "stakes", "prizes", "net takings");
+    char line[512];
+    std::snprintf(line, sizeof line, "%-10s  %-16s %7s %10s %10s %11s %12s %11s %12s %10s\n",
+                  "period", "cabinet", "games", "stakes", "prizes", "net takings", "credit added",
+                  "credit used", "paid to bank", "paid out");
     std::string out = line;
     for (const PeriodRow& r : rows) {
-        std::snprintf(line, sizeof line, "%-10s  %-20s %8lld %10.2f %10.2f %10.2f %11.2f %10.2f\n",
-                      r.period.c_str(), r.cabinet.c_str(), r.games, r.coinsIn / 100.0,
-                      r.stakes / 100.0, r.prizes / 100.0, r.net / 100.0, r.paidOut / 100.0);
+        std::snprintf(line, sizeof line,
+                      "%-10s  %-16s %7lld %10.2f %10.2f %11.2f %12.2f %11.2f %12.2f %10.2f\n",
+                      r.period.c_str(), r.cabinet.c_str(), r.games, r.stakes / 100.0,
+                      r.prizes / 100.0, r.net / 100.0, r.creditAdded / 100.0, r.creditUsed / 100.0,
+                      r.bankPaid / 100.0, r.paidOut / 100.0);
         out += line;
     }
     return out;

@@ -11,13 +11,15 @@ struct CabinetRow {
 };
 bool ReadFleet(FleetDb& db, std::vector<CabinetRow>* rows, std::string* error);
 
-// Per cabinet and period (day, week, month or quarter, by UTC date of the ledger entry): coins
-// and notes taken in (CADD), credit used for stakes (CUSE), prizes paid to the bank (BADD), net
-// takings (stakes less prizes), the bank paid out at cash collections (PAYO), and the games
-// finished in the period.
+// Per cabinet and period (day, week, month or quarter, by the UTC date the agent sent it): the
+// games finished, their stakes and prizes from the cabinet's recall, net takings (stakes less
+// prizes); and the credit service's ledger as it stands: credit added (CADD: coins, notes and
+// the pence of prizes), credit used (CUSE: stakes and money taken out), paid to the bank (BADD)
+// and paid out of the bank at cash collections (PAYO).
 struct PeriodRow {
     std::string period, cabinet;
-    long long games = 0, coinsIn = 0, stakes = 0, prizes = 0, net = 0, paidOut = 0;
+    long long games = 0, stakes = 0, prizes = 0, net = 0;
+    long long creditAdded = 0, creditUsed = 0, bankPaid = 0, paidOut = 0;
 };
 bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<PeriodRow>* rows,
                       std::string* error);
