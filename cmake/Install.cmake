@@ -21,7 +21,8 @@ install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/bri
 # The fleet: the cabinet's telemetry agent and, at the operator's, the broker and the collector.
 # Each unit starts only once its configuration file exists.
 if(TARGET brindlemark-telemetry AND TARGET brindlemark-collector)
-  install(PROGRAMS packaging/brindlemark-fleet-setup DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(PROGRAMS packaging/brindlemark-fleet-setup packaging/brindlemark-broker
+          DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES packaging/systemd/brindlemark-telemetry.service
                 packaging/systemd/brindlemark-collector.service
                 packaging/systemd/brindlemark-broker.service DESTINATION lib/systemd/system)
@@ -41,6 +42,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # brindlemark-assets draws its pictures with the DejaVu faces.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
+# The fleet's central machine runs the broker and the database.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, postgresql")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -31,7 +31,7 @@ trap 'rm -rf "$scratch"' EXIT
 
 programs=(brindlemark brindlemark-credit brindlemark-assets brindlemark-packs brindlemark-inspect
           brindlemark-audit brindlemark-sim brindlemark-cabinet brindlemark-telemetry
-          brindlemark-collector brindlemark-fleet-setup)
+          brindlemark-collector brindlemark-fleet-setup brindlemark-broker)
 units=(brindlemark-credit.service brindlemark.service brindlemark-telemetry.service
        brindlemark-collector.service brindlemark-broker.service)
 
