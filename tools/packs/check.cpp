@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <set>
+#include <string>
 
 int PackIndex(const Statement& s) {
     return (s.level - 1) * 2 + (s.truth ? 0 : 1);
@@ -31,6 +32,37 @@ std::string Folded(const std::string& text) {
             out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
+
+// At least LeastFamilies families, none holding too much of the bank or of one level.
+void CheckSpread(SourceReport& report) {
+    int total = 0, perLevel[25] = {};
+    for (int p = 0; p < 48; ++p) {
+        total += report.perPack[p];
+        perLevel[p / 2 + 1] += report.perPack[p];
+    }
+    if (static_cast<int>(report.perFamily.size()) < LeastFamilies)
+        report.problems.push_back("the bank has " + std::to_string(report.perFamily.size()) +
+                                  " families, fewer than " + std::to_string(LeastFamilies));
+    for (const auto& [family, levels] : report.perFamily) {
+        int all = 0;
+        for (int level = 1; level <= 24; ++level) {
+            all += levels[static_cast<size_t>(level)];
+            if (levels[static_cast<size_t>(level)] * 100 >
+                perLevel[level] * MostFamilyPercentOfLevel)
+                report.problems.push_back("family " + family + " has " +
+                                          std::to_string(levels[static_cast<size_t>(level)]) +
+                                          " of the " + std::to_string(perLevel[level]) +
+                                          " statements of level " + std::to_string(level) +
+                                          ", more than " +
+                                          std::to_string(MostFamilyPercentOfLevel) + " %");
+        }
+        if (all * 100 > total * MostFamilyPercentOfBank)
+            report.problems.push_back("family " + family + " has " + std::to_string(all) +
+                                      " of the " + std::to_string(total) +
+                                      " statements, more than " +
+                                      std::to_string(MostFamilyPercentOfBank) + " %");
+    }
+}
 }  // namespace
 
 SourceReport CheckStatements(const std::vector<Statement>& statements, FitTest fits) {
@@ -47,6 +79,7 @@ SourceReport CheckStatements(const std::vector<Statement>& statements, FitTest f
             continue;
         }
         std::string problem = TextProblem(s.text);
+        if (problem.empty()) problem = StyleProblem(s.text);
         if (!problem.empty())
             report.problems.push_back(s.origin + ": " + problem + ": " + shown);
         else if (fits && !fits(s.text))
@@ -56,8 +89,13 @@ SourceReport CheckStatements(const std::vector<Statement>& statements, FitTest f
         if (!fresh)
             report.problems.push_back(s.origin + ": duplicate of " + at->second + ": " + shown);
         report.perPack[PackIndex(s)]++;
-        report.perSource[s.source]++;
+        report.perSource[s.origin.substr(0, s.origin.rfind(':'))]++;
+        if (!IsFamily(s.family))
+            report.problems.push_back(s.origin + ": no known family: " + shown);
+        else
+            report.perFamily[s.family][static_cast<size_t>(s.level)]++;
     }
+    CheckSpread(report);
     for (int p = 0; p < 48; ++p)
         if (report.perPack[p] < LeastPerPack)
             report.problems.push_back("pack Data" + std::string(p < 9 ? "0" : "") +

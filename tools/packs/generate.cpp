@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <set>
@@ -45,11 +46,6 @@ std::string Cap(std::string s) {
     return s;
 }
 
-std::string Article(const std::string& word) {
-    return (!word.empty() && std::string("aeiouAEIOU").find(word[0]) != std::string::npos) ? "an"
-                                                                                           : "a";
-}
-
 std::string Fill(std::string text, const std::string& name, const std::string& value) {
     std::string mark = "{" + name + "}";
     for (size_t at = text.find(mark); at != std::string::npos;
@@ -58,10 +54,18 @@ std::string Fill(std::string text, const std::string& name, const std::string& v
     return text;
 }
 
+// What one table says of itself: its family and how its rows are graded.
+struct TableInfo {
+    std::string family, grading;
+};
+
 class Generator {
   public:
-    Generator(std::vector<Statement>& out, std::vector<std::string>& errors)
-        : out_(out), errors_(errors) {}
+    Generator(std::vector<Statement>& out, std::vector<std::string>& errors,
+              const std::set<std::string>& ambiguous)
+        : out_(out), errors_(errors), ambiguous_(ambiguous) {}
+
+    void Begin(const std::string& family) { family_ = family; }
 
     void Emit(const std::string& utf8, int level, bool truth, const std::string& source,
               const std::string& origin) {
@@ -74,10 +78,19 @@ class Generator {
         s.truth = truth;
         s.source = source;
         s.origin = origin;
+        s.family = family_;
         out_.push_back(s);
     }
 
     void Error(const std::string& text) { errors_.push_back(text); }
+
+    // Whether a name is shared by several places, people or works and so is never used bare.
+    bool Ambiguous(const std::string& name) const {
+        std::string folded;
+        for (char c : name)
+            folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return ambiguous_.count(folded) != 0;
+    }
 
     // The tier of row r: 1 to 5, or 0 after reporting a bad value.
     int Tier(const FactTable& t, size_t r) {
@@ -91,26 +104,11 @@ class Generator {
         return "facts/" + t.file + ":" + std::to_string(t.lines[r]);
     }
 
-    // A row other than r that passes the test, chosen by the draw; -1 when there is none. Rows
-    // of about the same fame come first, so that a hard statement is not given away by a
-    // famous wrong value.
-    static int Other(const FactTable& t, size_t r, Draw& d,
-                     const std::function<bool(size_t)>& fits) {
-        std::vector<size_t> candidates, near;
-        for (size_t o = 0; o < t.rows.size(); ++o) {
-            if (o == r || !fits(o)) continue;
-            candidates.push_back(o);
-            if (std::abs(t.Get(o, "tier")[0] - t.Get(r, "tier")[0]) <= 1) near.push_back(o);
-        }
-        if (!near.empty()) candidates = near;
-        if (candidates.empty()) return -1;
-        return static_cast<int>(
-            candidates[static_cast<size_t>(d.Below(static_cast<int>(candidates.size())))]);
-    }
-
   private:
     std::vector<Statement>& out_;
     std::vector<std::string>& errors_;
+    const std::set<std::string>& ambiguous_;
+    std::string family_;
 };
 
 bool Require(Generator& g, const FactTable& t, std::initializer_list<const char*> columns) {
@@ -132,38 +130,151 @@ void Pair(Generator& g, const FactTable& t, size_t r, int tier, int bump, const 
     if (!no.empty()) g.Emit(no, LevelFor(tier, bump, no), false, source, origin);
 }
 
-void Countries(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"country", "capital", "continent", "sure", "tier", "source"})) return;
-    static const char* continents[] = {"Europe",        "Asia",          "Africa",
-                                       "North America", "South America", "Oceania"};
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &country = t.Get(r, "country"), &capital = t.Get(r, "capital"),
-                          &continent = t.Get(r, "continent");
-        Draw d(country + "|capital");
-        auto sameContinent = [&](size_t o) {
-            return t.Get(o, "continent") == continent && t.Get(o, "capital") != capital;
-        };
-        int o = Generator::Other(t, r, d, sameContinent);
-        Pair(g, t, r, tier, 0, "The capital of " + country + " is " + capital + ".",
-             o < 0 ? ""
-                   : "The capital of " + country + " is " +
-                         t.Get(static_cast<size_t>(o), "capital") + ".");
-        // The reversed form adds variety among the better-known capitals only.
-        o = Generator::Other(t, r, d, sameContinent);
-        if (tier <= 2)
-            Pair(g, t, r, tier, 1, capital + " is the capital city of " + country + ".",
-                 o < 0 ? ""
-                       : capital + " is the capital city of " +
-                             t.Get(static_cast<size_t>(o), "country") + ".");
-        if (t.Get(r, "sure") == "y") {
-            std::string wrong;
-            do wrong = continents[d.Below(6)];
-            while (wrong == continent);
-            Pair(g, t, r, std::max(1, tier - 1), 0, Cap(country) + " is in " + continent + ".",
-                 Cap(country) + " is in " + wrong + ".");
+// One "% say:" line of a table: a statement made from every row, and how its false form is made.
+//   % say: [bump=N] [vary=COLUMN] [within=COLUMN] [wrong=COLUMN] [avoid=COLUMN]
+//          [when=COLUMN=VALUE] [from=COLUMN=VALUE] | TEXT
+// TEXT names columns as {column} ({^column} with a capital first letter). The false form puts
+// another row's value of the vary column in place of the row's own, from a row with the same
+// value in the within column; with wrong=, the row's own wrong value (one of several split by
+// ';') is used instead. avoid= names a column of values (split by ';') never used as the row's
+// wrong value, when= the rows that are said, from= the rows whose values may be the wrong one. A
+// false form that any row of the table makes true, or that names an ambiguous name, is never
+// made.
+struct Saying {
+    std::string text, vary, within, wrong, avoid, whenColumn, whenValue, fromColumn, fromValue;
+    int bump = 0;
+};
+
+bool ParseSaying(const std::string& value, Saying& s, std::string& error) {
+    size_t bar = value.find('|');
+    if (bar == std::string::npos) {
+        error = "expected options | text";
+        return false;
+    }
+    s.text = value.substr(bar + 1);
+    while (!s.text.empty() && s.text[0] == ' ') s.text.erase(0, 1);
+    std::string options = value.substr(0, bar) + " ";
+    for (size_t at = 0, space; (space = options.find(' ', at)) != std::string::npos;
+         at = space + 1) {
+        std::string option = options.substr(at, space - at);
+        if (option.empty()) continue;
+        size_t eq = option.find('=');
+        std::string key = option.substr(0, eq),
+                    v = eq == std::string::npos ? "" : option.substr(eq + 1);
+        if (v.empty()) {
+            error = "option " + option + " has no value";
+            return false;
         }
+        if (key == "bump") {
+            s.bump = std::atoi(v.c_str());
+        } else if (key == "vary") {
+            s.vary = v;
+        } else if (key == "within") {
+            s.within = v;
+        } else if (key == "wrong") {
+            s.wrong = v;
+        } else if (key == "avoid") {
+            s.avoid = v;
+        } else if ((key == "when" || key == "from") && v.find('=') != std::string::npos) {
+            (key == "when" ? s.whenColumn : s.fromColumn) = v.substr(0, v.find('='));
+            (key == "when" ? s.whenValue : s.fromValue) = v.substr(v.find('=') + 1);
+        } else {
+            error = "unknown option " + option;
+            return false;
+        }
+    }
+    return true;
+}
+
+// The columns a text names.
+std::vector<std::string> Placeholders(const std::string& text) {
+    std::vector<std::string> names;
+    for (size_t at = text.find('{'); at != std::string::npos; at = text.find('{', at + 1)) {
+        size_t close = text.find('}', at);
+        if (close == std::string::npos) break;
+        std::string name = text.substr(at + 1, close - at - 1);
+        if (!name.empty() && name[0] == '^') name.erase(0, 1);
+        names.push_back(name);
+    }
+    return names;
+}
+
+// The text with the row's values, one column's value replaced by `value` when column is given.
+std::string Say(const std::string& text, const FactTable& t, size_t r, const std::string& column,
+                const std::string& value) {
+    std::string out = text;
+    for (const std::string& name : Placeholders(text)) {
+        const std::string& v = name == column ? value : t.Get(r, name);
+        out = Fill(out, name, v);
+        out = Fill(out, "^" + name, Cap(v));
+    }
+    // A value that ends the sentence with its own full stop ("Washington, D.C.") keeps one.
+    if (out.size() >= 2 && out.compare(out.size() - 2, 2, "..") == 0) out.pop_back();
+    return out;
+}
+
+void Relation(Generator& g, const FactTable& t, const Saying& say, size_t directiveLine) {
+    std::string where = "facts/" + t.file + ":" + std::to_string(directiveLine);
+    std::vector<std::string> used = Placeholders(say.text);
+    for (const std::string& c : used)
+        if (!t.Has(c)) return g.Error(where + ": no column " + c);
+    for (const std::string* c :
+         {&say.vary, &say.within, &say.wrong, &say.avoid, &say.whenColumn, &say.fromColumn})
+        if (!c->empty() && !t.Has(*c)) return g.Error(where + ": no column " + *c);
+    if (!say.vary.empty() && std::find(used.begin(), used.end(), say.vary) == used.end())
+        return g.Error(where + ": the text does not name " + say.vary);
+    // Everything the table holds true in this form, whether or not it is said.
+    std::set<std::string> truths;
+    for (size_t r = 0; r < t.rows.size(); ++r) truths.insert(Say(say.text, t, r, "", ""));
+    auto usable = [&](size_t r, const std::string& column, const std::string& value) {
+        for (const std::string& c : used) {
+            const std::string& v = c == column ? value : t.Get(r, c);
+            if (v.empty() || g.Ambiguous(v)) return false;
+        }
+        return true;
+    };
+    for (size_t r = 0; r < t.rows.size(); ++r) {
+        if (!say.whenColumn.empty() && t.Get(r, say.whenColumn) != say.whenValue) continue;
+        int tier = g.Tier(t, r);
+        if (!tier || !usable(r, "", "")) continue;
+        std::string yes = Say(say.text, t, r, "", "");
+        std::string no;
+        Draw d(yes);
+        if (!say.wrong.empty()) {
+            std::vector<std::string> wrongs;
+            std::string all = t.Get(r, say.wrong) + ";";
+            for (size_t at = 0, semi; (semi = all.find(';', at)) != std::string::npos;
+                 at = semi + 1)
+                if (semi > at) wrongs.push_back(all.substr(at, semi - at));
+            if (!wrongs.empty()) {
+                const std::string& w =
+                    wrongs[static_cast<size_t>(d.Below(static_cast<int>(wrongs.size())))];
+                std::string text = Say(say.text, t, r, say.vary, w);
+                if (truths.count(text))
+                    g.Error(Generator::Origin(t, r) + ": the wrong value " + w + " is true");
+                else if (usable(r, say.vary, w))
+                    no = text;
+            }
+        } else if (!say.vary.empty()) {
+            std::vector<std::string> near, far;
+            std::set<std::string> tried;
+            std::string avoid = ";" + (say.avoid.empty() ? "" : t.Get(r, say.avoid)) + ";";
+            for (size_t o = 0; o < t.rows.size(); ++o) {
+                const std::string& v = t.Get(o, say.vary);
+                if (o == r || v == t.Get(r, say.vary) || !tried.insert(v).second) continue;
+                if (!say.within.empty() && t.Get(o, say.within) != t.Get(r, say.within)) continue;
+                if (!say.fromColumn.empty() && t.Get(o, say.fromColumn) != say.fromValue) continue;
+                if (avoid.find(";" + v + ";") != std::string::npos) continue;
+                std::string text = Say(say.text, t, r, say.vary, v);
+                if (truths.count(text) || !usable(r, say.vary, v)) continue;
+                bool close = std::abs(t.Get(o, "tier")[0] - t.Get(r, "tier")[0]) <= 1;
+                (close ? near : far).push_back(text);
+            }
+            std::vector<std::string>& pool = near.empty() ? far : near;
+            if (!pool.empty())
+                no = pool[static_cast<size_t>(d.Below(static_cast<int>(pool.size())))];
+        }
+        Pair(g, t, r, tier, say.bump, yes, no);
     }
 }
 
@@ -175,69 +286,32 @@ void Elements(Generator& g, const FactTable& t) {
         const std::string &name = t.Get(r, "name"), &symbol = t.Get(r, "symbol");
         int number = std::atoi(t.Get(r, "number").c_str());
         Draw d(name + "|element");
-        // A wrong symbol that starts like the name, when there is one, is the harder choice.
-        int o = Generator::Other(t, r, d, [&](size_t x) {
-            return t.Get(x, "symbol")[0] == name[0] && t.Get(x, "symbol") != symbol;
-        });
-        if (o < 0)
-            o = Generator::Other(t, r, d, [&](size_t x) { return t.Get(x, "symbol") != symbol; });
+        // A wrong symbol that starts like the name, when there is one, is the harder choice;
+        // symbols are unique, so another element's symbol is always wrong.
+        std::vector<std::string> like, any;
+        for (size_t x = 0; x < t.rows.size(); ++x) {
+            const std::string& other = t.Get(x, "symbol");
+            if (x == r || other == symbol) continue;
+            (std::tolower(static_cast<unsigned char>(other[0])) ==
+                     std::tolower(static_cast<unsigned char>(name[0]))
+                 ? like
+                 : any)
+                .push_back(other);
+        }
+        std::vector<std::string>& pool = like.empty() ? any : like;
         std::string lower = name;
         lower[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(lower[0])));
         Pair(g, t, r, tier, 0, "The chemical symbol for " + lower + " is " + symbol + ".",
-             o < 0 ? ""
-                   : "The chemical symbol for " + lower + " is " +
-                         t.Get(static_cast<size_t>(o), "symbol") + ".");
+             pool.empty()
+                 ? ""
+                 : "The chemical symbol for " + lower + " is " +
+                       pool[static_cast<size_t>(d.Below(static_cast<int>(pool.size())))] + ".");
+        // Atomic numbers are whole counts of protons: any other number is plainly wrong.
         int wrong = number;
         while (wrong == number || wrong < 1) wrong = number + d.Between(-4, 4);
         Pair(g, t, r, std::min(5, tier + 2), 0,
              name + " has the atomic number " + std::to_string(number) + ".",
              name + " has the atomic number " + std::to_string(wrong) + ".");
-    }
-}
-
-void Regions(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"region", "capital", "kind", "tier", "source"})) return;
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &region = t.Get(r, "region"), &kind = t.Get(r, "kind"),
-                          &capital = t.Get(r, "capital");
-        Draw d(region + "|" + kind);
-        int o = Generator::Other(t, r, d, [&](size_t x) {
-            return t.Get(x, "kind") == kind && t.Get(x, "capital") != capital;
-        });
-        std::string head = "The capital of the " + kind + " of " + region + " is ";
-        Pair(g, t, r, tier, 0, head + capital + ".",
-             o < 0 ? "" : head + t.Get(static_cast<size_t>(o), "capital") + ".");
-    }
-}
-
-void Cities(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"city", "country", "continent", "lat", "tier", "source"})) return;
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &city = t.Get(r, "city"), &country = t.Get(r, "country");
-        Draw d(city + "|city");
-        // A country with a town of the same name is never the wrong answer.
-        const std::string avoid = ";" + t.Get(r, "avoid") + ";";
-        int o = Generator::Other(t, r, d, [&](size_t x) {
-            const std::string& other = t.Get(x, "country");
-            return t.Get(x, "continent") == t.Get(r, "continent") && other != country &&
-                   avoid.find(";" + other + ";") == std::string::npos;
-        });
-        Pair(g, t, r, tier, 0, city + " is a city in " + country + ".",
-             o < 0 ? "" : city + " is a city in " + t.Get(static_cast<size_t>(o), "country") + ".");
-        // Cities near the equator are left out of the hemisphere question.
-        double lat = std::atof(t.Get(r, "lat").c_str());
-        if (std::fabs(lat) >= 8.0) {
-            bool truth = d.Below(2) == 0;
-            bool north = (lat > 0) == truth;
-            std::string text =
-                city + " lies in the " + (north ? "Northern" : "Southern") + " Hemisphere.";
-            g.Emit(text, LevelFor(std::min(5, tier + 1), 0, text), truth, t.Get(r, "source"),
-                   Generator::Origin(t, r));
-        }
     }
 }
 
@@ -263,118 +337,26 @@ void Events(Generator& g, const FactTable& t) {
     }
 }
 
-void Works(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"work", "creator", "kind", "tier", "source"})) return;
-    static const std::map<std::string, std::string> verbs = {
-        {"novel", "written"},   {"play", "written"},     {"poem", "written"},
-        {"book", "written"},    {"painting", "painted"}, {"opera", "composed"},
-        {"ballet", "composed"}, {"piece", "composed"},   {"sculpture", "sculpted"}};
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &kind = t.Get(r, "kind"), &creator = t.Get(r, "creator");
-        auto verb = verbs.find(kind);
-        if (verb == verbs.end()) {
-            g.Error(Generator::Origin(t, r) + ": unknown kind of work " + kind);
-            continue;
-        }
-        Draw d(t.Get(r, "work"));
-        int o = Generator::Other(t, r, d, [&](size_t x) {
-            auto v = verbs.find(t.Get(x, "kind"));
-            return v != verbs.end() && v->second == verb->second && t.Get(x, "creator") != creator;
-        });
-        std::string head = (kind == "piece" ? "'" : "The " + kind + " '") + t.Get(r, "work") +
-                           "' was " + verb->second + " by ";
-        Pair(g, t, r, tier, 0, head + creator + ".",
-             o < 0 ? "" : head + t.Get(static_cast<size_t>(o), "creator") + ".");
-    }
-}
-
-void Units(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"small", "big", "count", "wrong", "tier", "source"})) return;
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &count = t.Get(r, "count"), &wrong = t.Get(r, "wrong");
-        if (count == wrong || wrong.empty()) {
-            g.Error(Generator::Origin(t, r) + ": the wrong count must differ from the count");
-            continue;
-        }
-        std::string head = "There are ",
-                    tail = " " + t.Get(r, "small") + " in " + t.Get(r, "big") + ".";
-        Pair(g, t, r, tier, 0, head + count + tail, head + wrong + tail);
-    }
-}
-
-void Animals(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"animal", "class", "tier", "source"})) return;
-    static const std::map<std::string, std::vector<std::string>> confusions = {
-        {"mammal", {"fish", "bird", "reptile"}},
-        {"bird", {"mammal", "reptile"}},
-        {"reptile", {"amphibian", "mammal"}},
-        {"amphibian", {"reptile", "fish"}},
-        {"fish", {"mammal", "amphibian", "reptile"}},
-        {"insect", {"arachnid", "crustacean"}},
-        {"arachnid", {"insect"}},
-        {"crustacean", {"insect", "mollusc", "fish"}},
-        {"mollusc", {"crustacean", "fish"}}};
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &animal = t.Get(r, "animal"), &cls = t.Get(r, "class");
-        auto c = confusions.find(cls);
-        if (c == confusions.end()) {
-            g.Error(Generator::Origin(t, r) + ": unknown class " + cls);
-            continue;
-        }
-        Draw d(animal);
-        const std::string& wrong =
-            c->second[static_cast<size_t>(d.Below(static_cast<int>(c->second.size())))];
-        Pair(g, t, r, tier, 0, "The " + animal + " is " + Article(cls) + " " + cls + ".",
-             "The " + animal + " is " + Article(wrong) + " " + wrong + ".");
-    }
-}
-
-void Sports(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"statement", "players", "tier", "source"})) return;
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string& players = t.Get(r, "players");
-        Draw d(t.Get(r, "statement"));
-        int o = Generator::Other(t, r, d, [&](size_t x) { return t.Get(x, "players") != players; });
-        Pair(g, t, r, tier, 0, Fill(t.Get(r, "statement"), "n", players),
-             o < 0 ? ""
-                   : Fill(t.Get(r, "statement"), "n", t.Get(static_cast<size_t>(o), "players")));
-    }
-}
-
-void Currencies(Generator& g, const FactTable& t) {
-    if (!Require(g, t, {"country", "currency", "shared", "tier", "source"})) return;
-    for (size_t r = 0; r < t.rows.size(); ++r) {
-        int tier = g.Tier(t, r);
-        if (!tier) continue;
-        const std::string &country = t.Get(r, "country"), &currency = t.Get(r, "currency");
-        Draw d(country + "|currency");
-        // A name that several countries use (or used) is never the wrong answer.
-        int o = Generator::Other(t, r, d, [&](size_t x) {
-            return t.Get(x, "currency") != currency && t.Get(x, "shared") != "y";
-        });
-        Pair(g, t, r, tier, 0, "The " + currency + " is the currency of " + country + ".",
-             o < 0 ? ""
-                   : "The " + t.Get(static_cast<size_t>(o), "currency") + " is the currency of " +
-                         country + ".");
-    }
-}
-
 using TableGenerator = void (*)(Generator&, const FactTable&);
+// Tables whose statements need more than sayings: numbers made wrong by a rule.
 const std::map<std::string, TableGenerator>& TableGenerators() {
-    static const std::map<std::string, TableGenerator> table = {
-        {"countries.csv", Countries},  {"elements.csv", Elements}, {"regions.csv", Regions},
-        {"cities.csv", Cities},        {"events.csv", Events},     {"works.csv", Works},
-        {"units.csv", Units},          {"animals.csv", Animals},   {"sports.csv", Sports},
-        {"currencies.csv", Currencies}};
+    static const std::map<std::string, TableGenerator> table = {{"elements.csv", Elements},
+                                                                {"events.csv", Events}};
     return table;
+}
+
+// The names that several places, people or works share, one a line ("# note" allowed).
+std::set<std::string> ReadAmbiguousNames(const std::string& path) {
+    std::set<std::string> names;
+    std::ifstream in(path);
+    std::string line;
+    while (std::getline(in, line)) {
+        line = line.substr(0, line.find('#'));
+        while (!line.empty() && (line.back() == ' ' || line.back() == '\r')) line.pop_back();
+        for (char& c : line) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (!line.empty()) names.insert(line);
+    }
+    return names;
 }
 }  // namespace
 
@@ -383,7 +365,8 @@ void GenerateArithmetic(const FactTable& t, std::vector<Statement>& out,
 
 void GenerateStatements(const std::string& dir, std::vector<Statement>& out,
                         std::vector<std::string>& errors) {
-    Generator g(out, errors);
+    std::set<std::string> ambiguous = ReadAmbiguousNames(dir + "/facts/ambiguous.txt");
+    Generator g(out, errors, ambiguous);
     std::vector<std::string> files;
     std::error_code ec;
     for (const auto& entry : std::filesystem::directory_iterator(dir + "/facts", ec))
@@ -392,15 +375,57 @@ void GenerateStatements(const std::string& dir, std::vector<Statement>& out,
     for (const std::string& path : files) {
         FactTable table;
         if (!ReadFactTable(path, table, errors)) continue;
+        std::string where = "facts/" + table.file;
+        std::string family, grading;
+        std::vector<std::pair<Saying, int>> sayings;
+        bool ok = true;
+        for (size_t i = 0; i < table.directives.size(); ++i) {
+            const auto& [key, value] = table.directives[i];
+            std::string at = where + ":" + std::to_string(table.directiveLines[i]) + ": ";
+            Saying say;
+            std::string error;
+            if (key == "family") {
+                family = value;
+            } else if (key == "grading") {
+                grading = value;
+            } else if (key == "say" && ParseSaying(value, say, error)) {
+                sayings.emplace_back(say, table.directiveLines[i]);
+            } else {
+                errors.push_back(at + (key == "say" ? error : "unknown directive " + key));
+                ok = false;
+            }
+        }
+        if (!IsFamily(family)) {
+            errors.push_back(where + ": needs a % family: line naming a known family");
+            ok = false;
+        }
+        if (grading.empty()) {
+            errors.push_back(where + ": needs a % grading: line saying how its rows are graded");
+            ok = false;
+        }
+        if (!table.Has("source") || !table.Has(table.file == "arithmetic.csv" ? "level" : "tier")) {
+            errors.push_back(where + ": needs a source column and a tier column");
+            ok = false;
+        }
+        for (size_t r = 0; ok && r < table.rows.size(); ++r)
+            if (table.Get(r, "source").empty()) {
+                errors.push_back(Generator::Origin(table, r) + ": no source");
+                ok = false;
+            }
+        if (!ok) continue;
+        size_t first = out.size();
+        g.Begin(family);
+        auto gen = TableGenerators().find(table.file);
         if (table.file == "arithmetic.csv") {
             GenerateArithmetic(table, out, errors);
-            continue;
+        } else if (gen != TableGenerators().end()) {
+            gen->second(g, table);
+        } else if (!sayings.empty()) {
+            for (const auto& [say, line] : sayings)
+                Relation(g, table, say, static_cast<size_t>(line));
+        } else {
+            errors.push_back(where + ": no % say: line and no generator of its own");
         }
-        auto gen = TableGenerators().find(table.file);
-        if (gen == TableGenerators().end()) {
-            errors.push_back("facts/" + table.file + ": no generator knows this table");
-            continue;
-        }
-        gen->second(g, table);
+        for (size_t i = first; i < out.size(); ++i) out[i].family = family;
     }
 }

@@ -25,6 +25,41 @@ std::vector<std::string> FilesIn(const std::string& dir, const std::string& ext)
 }
 }  // namespace
 
+const std::vector<Family>& Families() {
+    static const std::vector<Family> families = {{"geography", "geography"},
+                                                 {"history", "history"},
+                                                 {"science", "science"},
+                                                 {"nature", "the natural world"},
+                                                 {"body", "the human body"},
+                                                 {"space", "space"},
+                                                 {"sport", "sport"},
+                                                 {"literature", "literature"},
+                                                 {"art", "art"},
+                                                 {"music", "music"},
+                                                 {"screen", "film and television"},
+                                                 {"food", "food and drink"},
+                                                 {"language", "language and words"},
+                                                 {"numbers", "numbers and measures"},
+                                                 {"british", "British life and customs"},
+                                                 {"technology", "technology"}};
+    return families;
+}
+
+bool IsFamily(const std::string& key) {
+    for (const Family& f : Families())
+        if (key == f.key) return true;
+    return false;
+}
+
+bool SplitDirective(const std::string& line, std::string& key, std::string& value) {
+    if (line.empty() || line[0] != '%') return false;
+    size_t colon = line.find(':');
+    if (colon == std::string::npos) return false;
+    key = Trim(line.substr(1, colon - 1));
+    value = Trim(line.substr(colon + 1));
+    return !key.empty();
+}
+
 const std::string& FactTable::Get(size_t r, const std::string& column) const {
     for (size_t c = 0; c < columns.size(); ++c)
         if (columns[c] == column) return c < rows[r].size() ? rows[r][c] : kEmpty;
@@ -78,6 +113,22 @@ bool ReadFactTable(const std::string& path, FactTable& table, std::vector<std::s
     while (std::getline(in, line)) {
         ++number;
         if (Trim(line).empty() || line[0] == '#') continue;
+        if (line.rfind("%  ", 0) == 0 && !table.directives.empty()) {
+            table.directives.back().second += " " + Trim(line.substr(1));  // a continued line
+            continue;
+        }
+        if (line[0] == '%') {
+            std::string key, value;
+            if (!SplitDirective(line, key, value)) {
+                errors.push_back(table.file + ":" + std::to_string(number) +
+                                 ": expected % key: value");
+                ok = false;
+                continue;
+            }
+            table.directives.emplace_back(key, value);
+            table.directiveLines.push_back(number);
+            continue;
+        }
         if (!SplitCsvLine(line, fields)) {
             errors.push_back(table.file + ":" + std::to_string(number) + ": unclosed quote");
             ok = false;
@@ -138,13 +189,27 @@ void ReadHandStatements(const std::string& dir, std::vector<Statement>& out,
     for (const std::string& path : FilesIn(dir + "/statements", ".txt")) {
         std::string topic = std::filesystem::path(path).stem().string();
         std::ifstream in(path);
-        std::string line;
+        std::string line, family, source;
         int number = 0;
         while (std::getline(in, line)) {
             ++number;
             std::string origin = "statements/" + topic + ".txt:" + std::to_string(number);
             std::string t = Trim(line);
             if (t.empty() || t[0] == '#') continue;
+            std::string key, value;
+            if (t[0] == '%') {
+                // "% family: KEY" and "% source: REFERENCE" hold for the lines below them.
+                if (!SplitDirective(t, key, value) || (key != "family" && key != "source")) {
+                    errors.push_back(origin + ": expected % family: or % source:");
+                } else if (key == "family" && !IsFamily(value)) {
+                    errors.push_back(origin + ": unknown family " + value);
+                } else if (value.empty()) {
+                    errors.push_back(origin + ": empty " + key);
+                } else {
+                    (key == "family" ? family : source) = value;
+                }
+                continue;
+            }
             // LEVEL, then T or F, then the statement.
             size_t a = t.find(' ');
             size_t b = a == std::string::npos ? a : t.find(' ', a + 1);
@@ -160,13 +225,18 @@ void ReadHandStatements(const std::string& dir, std::vector<Statement>& out,
                 errors.push_back(origin + ": expected LEVEL T|F statement");
                 continue;
             }
+            if (family.empty() || source.empty()) {
+                errors.push_back(origin + ": no % family: and % source: line above it");
+                continue;
+            }
             s.level = std::stoi(level);
             s.truth = truth == "T";
             if (!ToCabinetText(Trim(t.substr(b + 1)), s.text)) {
                 errors.push_back(origin + ": a character the cabinet cannot show");
                 continue;
             }
-            s.source = "hand: " + topic;
+            s.source = source;
+            s.family = family;
             s.origin = origin;
             out.push_back(s);
         }

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "shell/startup.h"
 #include "sim_player.h"
+#include "sim_repeats.h"
 #include "sim_report.h"
 #include "sim_service.h"
 
@@ -164,6 +165,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool accounted = PrintSimReport(settings, money, memoryService);
+    PrintRepeats();
     if (gSimTally.gamesPlayed < settings.games) {
         std::fprintf(stderr, "brindlemark-sim: the cabinet stopped after %llu of %llu games\n",
                      static_cast<unsigned long long>(gSimTally.gamesPlayed),

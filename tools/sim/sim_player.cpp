@@ -16,6 +16,7 @@
 #include "platform/window.h"
 #include "records/audit.h"
 #include "shell/startup.h"
+#include "sim_repeats.h"
 
 SimTally gSimTally;
 
@@ -147,6 +148,7 @@ void SimPlayGame() {
     gRealSteps.playGame();
     gSimTally.bandMs[band] += ClockPeek() - started;
     int32_t prize = gRealSteps.gameWinAmount();
+    NoteGameOver();
     ++gSimTally.gamesPlayed;
     ++gSimTally.prizeCount[prize];
     gSimTally.prizesPaid += prize;
@@ -161,6 +163,7 @@ void SimPlayGame() {
 }
 
 void SimQuestionText(const char* text) {
+    NoteQuestionShown(text);
     gQuestionShown = true;
     if (gSettings.frames) gRealOutside.drawQuestionText(text);
 }
