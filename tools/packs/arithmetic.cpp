@@ -160,6 +160,8 @@ std::string Make(int level, bool truth, Rand& r) {
 
 void GenerateArithmetic(const FactTable& t, std::vector<Statement>& out,
                         std::vector<std::string>& errors) {
+    // One sum is made once, whatever level asks for it again.
+    std::set<std::string> made;
     for (size_t row = 0; row < t.rows.size(); ++row) {
         std::string origin = "facts/" + t.file + ":" + std::to_string(t.lines[row]);
         int level = std::atoi(t.Get(row, "level").c_str());
@@ -170,12 +172,11 @@ void GenerateArithmetic(const FactTable& t, std::vector<Statement>& out,
         }
         for (int truth = 0; truth <= 1; ++truth) {
             Rand r(static_cast<uint64_t>(level * 2 + truth));
-            std::set<std::string> made;
             // Small levels have few distinct sums; stop trying rather than loop for ever.
-            for (int tries = 0; static_cast<int>(made.size()) < count && tries < 100 * count;
-                 ++tries) {
+            for (int tries = 0, n = 0; n < count && tries < 100 * count; ++tries) {
                 std::string text = Make(level, truth != 0, r);
                 if (!made.insert(text).second) continue;
+                ++n;
                 Statement s;
                 s.text = text;
                 s.level = level;

@@ -25,11 +25,18 @@ std::string TextProblem(const std::string& text) {
     return "";
 }
 
+// The statement without case and punctuation, so that two forms of one statement compare equal;
+// a point or comma between digits stays ("3.26" is not "32.6").
 std::string Folded(const std::string& text) {
     std::string out;
-    for (char c : text)
-        if (std::string(" .,;:!?'\"-").find(c) == std::string::npos)
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        bool inNumber = (c == '.' || c == ',') && i > 0 && i + 1 < text.size() &&
+                        std::isdigit(static_cast<unsigned char>(text[i - 1])) &&
+                        std::isdigit(static_cast<unsigned char>(text[i + 1]));
+        if (inNumber || std::string(" .,;:!?'\"-").find(c) == std::string::npos)
             out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     return out;
 }
 
