@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 #include "sources.h"
@@ -76,4 +77,44 @@ TEST(DebianDataTest, CurrencyNamesAreInIsoCodes) {
         if (spelled != isoSpelling.end()) name = spelled->second;
         EXPECT_NE(names.find(name), std::string::npos) << currencies.Get(r, "currency");
     }
+}
+
+TEST(DebianDataTest, InternetCodesAreTheIsoCodesOfTheirCountries) {
+    const char* iso3166 = "/usr/share/iso-codes/json/iso_3166-1.json";
+    if (!std::filesystem::exists(iso3166)) GTEST_SKIP() << "iso-codes is not installed";
+    std::ifstream in(iso3166);
+    std::stringstream all;
+    all << in.rdbuf();
+    std::string json = all.str();
+    FactTable codes;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(
+        ReadFactTable(std::string(QUESTIONS_DIR) + "/facts/internet_codes.csv", codes, errors));
+    ASSERT_GT(codes.rows.size(), 150u);
+    for (size_t r = 0; r < codes.rows.size(); ++r) {
+        const std::string &iso = codes.Get(r, "iso"), &code = codes.Get(r, "code");
+        EXPECT_NE(json.find("\"alpha_2\": \"" + iso + "\""), std::string::npos) << iso;
+        // The United Kingdom's domain is .uk although its ISO code is GB.
+        std::string expected = iso == "GB" ? "uk" : iso;
+        for (char& c : expected) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        EXPECT_EQ(code, expected) << codes.Get(r, "country");
+    }
+}
+
+TEST(DebianDataTest, SiUnitsAreDefinedByTheUnitsDatabase) {
+    const char* definitions = "/usr/share/units/definitions.units";
+    if (!std::filesystem::exists(definitions)) GTEST_SKIP() << "units is not installed";
+    std::ifstream in(definitions);
+    std::set<std::string> defined;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream words(line);
+        std::string name;
+        if (words >> name) defined.insert(name);
+    }
+    FactTable units;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(ReadFactTable(std::string(QUESTIONS_DIR) + "/facts/si_units.csv", units, errors));
+    for (size_t r = 0; r < units.rows.size(); ++r)
+        EXPECT_TRUE(defined.count(units.Get(r, "unit"))) << units.Get(r, "unit");
 }

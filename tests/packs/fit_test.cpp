@@ -74,11 +74,13 @@ TEST(PackFitTest, CheckReportsAStatementTooLongForTheBox) {
     ASSERT_TRUE(LoadQuestionFont(font.string(), error)) << error;
     fs::remove(font);
     std::vector<Statement> statements;
+    const std::vector<Family>& families = Families();
     for (int p = 0; p < 48; ++p)
         for (int i = 0; i < LeastPerPack; ++i)
             statements.push_back({"Short " + std::to_string(p) + " and " + std::to_string(i) + ".",
-                                  p / 2 + 1, p % 2 == 0, "test", "test:" + std::to_string(p)});
-    statements.push_back({Words(31, 4), 3, true, "test", "long:1"});
+                                  p / 2 + 1, p % 2 == 0, "test", "test:" + std::to_string(p),
+                                  families[static_cast<size_t>(i) % families.size()].key});
+    statements.push_back({Words(31, 4) + ".", 3, true, "test", "long:1", "science"});
     SourceReport r = CheckStatements(statements, QuestionBoxFitTest());
     ASSERT_EQ(r.problems.size(), 1u);
     EXPECT_EQ(r.problems[0].rfind("long:1: does not fit the question box", 0), 0u) << r.problems[0];
