@@ -9,6 +9,7 @@ BRINDLEMARK_PACKAGES=(
   imagemagick ffmpeg mpg123 sox xvfb xauth x11-apps xdotool systemd
   nlohmann-json3-dev
   libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
+  iso-codes tzdata units
 )
 
 brindlemark_install_packages() {
