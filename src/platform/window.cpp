@@ -8,6 +8,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/sdl_window.h"
+#include "platform/signals.h"
 
 namespace {
 struct ScheduledPress {
@@ -106,6 +107,8 @@ SDL_Renderer* SdlMainRenderer() {
 bool SdlEnsureSubsystem(Uint32 flags) {
     if (SDL_WasInit(flags) == flags) return true;
     SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "0");
+    // The end signals are the program's own (platform/signals.h), never a quit event.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     return SDL_InitSubSystem(flags) == 0;
 }
@@ -185,6 +188,8 @@ bool PlatformWindowExists() {
 }
 
 bool PlatformPeekMessage(WindowMessage& message) {
+    if (int signal = TakeEndSignal())
+        gQueue.push_back(WindowMessage{WM_ENDSESSION, static_cast<uint64_t>(signal), 0});
     if (CurrentBackend() == Backend::Sdl) {
         if (gSdlWindow) PollSdlEvents();
     } else {

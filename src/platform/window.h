@@ -7,6 +7,8 @@
 constexpr uint32_t WM_NULL = 0x0000;
 constexpr uint32_t WM_DESTROY = 0x0002;
 constexpr uint32_t WM_QUIT = 0x0012;
+// The program is asked to end from outside (platform/signals.h); wParam holds the signal.
+constexpr uint32_t WM_ENDSESSION = 0x0016;
 constexpr uint32_t WM_LBUTTONDOWN = 0x0201;
 
 struct WindowMessage {

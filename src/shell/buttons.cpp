@@ -5,6 +5,7 @@
 #include "display/display.h"
 #include "game/answer_clock.h"
 #include "game/session.h"
+#include "shell/ending.h"
 #include "shell/menu.h"
 #include "shell/window.h"
 
@@ -57,7 +58,7 @@ int32_t HitButton(const ScreenButton* list) {
 
 // The menu's poll: idle time-out, frame redraw, credit display, and the stake rule for Start.
 int32_t PollMenu(int32_t hit) {
-    if (DeadlinePassed(gButtonWait.idleDeadline)) hit = 0;
+    if (DeadlinePassed(gButtonWait.idleDeadline) || EndAsked()) hit = 0;
     gButtonScreens.drawMenuFrame();
     if (gButtonScreens.currentCredit() != gButtonWait.lastCreditShown) {
         gButtonWait.lastCreditShown = gButtonScreens.currentCredit();

@@ -4,6 +4,7 @@
 #include "credit/panels.h"
 #include "display/display.h"
 #include "shell/buttons.h"
+#include "shell/ending.h"
 #include "shell/menu_pictures.h"
 #include "shell/menu_sound.h"
 
@@ -73,6 +74,7 @@ bool RunMenu() {
     } while (choice == RulesChoice);
     gMenuSounds.stopAllEffects();
     gMenuSounds.stopMainTune();
+    if (EndAsked()) return false;  // nothing was touched: no press is shown
     gMenuSounds.playEffect(ClickEffect);
     AnimateButtonPress(MainMenuChoice);
     WaitPumping(500);

@@ -1,6 +1,7 @@
 #include "credit/panels.h"
 #include "display/display.h"
 #include "platform/clock.h"
+#include "shell/ending.h"
 #include "shell/menu.h"
 #include "shell/menu_pictures.h"
 #include "shell/menu_sound.h"
@@ -24,7 +25,7 @@ void ShowRules() {
     SetDeadline(deadline, static_cast<int32_t>(RulesShownMs));
     for (;;) {
         PumpMessages();
-        if (DeadlinePassed(deadline) || TouchInsideScreen()) break;
+        if (DeadlinePassed(deadline) || TouchInsideScreen() || EndAsked()) break;
         ClockIdle();
     }
     gMenuSounds.playEffect(ClickEffect);

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "records/audit.h"
 #include "records/log.h"
+#include "shell/ending.h"
 #include "shell/random.h"
 #include "shell/timing.h"
 #include "shell/window.h"
@@ -30,7 +31,9 @@ int NormalShutdown() {
 }
 
 void RunMainLoop() {
-    while (gStartup.runMenu()) {
+    // An end asked for at the menu ends the menu; one asked for during a game waits for it.
+    while (!EndAsked() && gStartup.runMenu()) {
+        MarkGameUnderWay(true);
         BumpCounter(static_cast<unsigned>(PayoutBand() + 1));
         uint32_t started = timeGetTime();
         gStartup.playGame();
@@ -38,6 +41,7 @@ void RunMainLoop() {
         AddToCounter(39, static_cast<int16_t>((ended - started) / 1000));
         RecordGameResult(gStartup.gameWinAmount());
         SaveAuditRecord();
+        MarkGameUnderWay(false);
         WaitDiscardingInput(200);
     }
 }
@@ -46,6 +50,7 @@ void RunMainLoop() {
 int WinMain() {
     TouchPoint = {-1, -1};
     GameStake = 50;
+    ResetEnding();
     ResetLoadingTick();
     if (!CreateMainWindow()) return ExitWindowFailed;
     if (!CreateCreditSocket()) return ExitSocketFailed;

@@ -1,6 +1,7 @@
 #include "shell/window.h"
 
 #include "platform/window.h"
+#include "shell/ending.h"
 
 TouchPosition TouchPoint = {-1, -1};
 
@@ -22,6 +23,9 @@ int64_t MainWindowProc(uint32_t message, uint64_t wParam, int64_t lParam) {
         case WM_DESTROY:
             PlatformPostQuitMessage(0);
             return 1;
+        case WM_ENDSESSION:
+            AskToEnd(static_cast<int>(wParam));
+            return 1;
         default:
             return PlatformDefWindowProc(message, wParam, lParam);
     }
@@ -38,6 +42,8 @@ void PumpMessages() {
 void FlushInput() {
     WindowMessage message;
     while (PlatformPeekMessage(message)) {
+        // An end asked for from outside is not input: it is never thrown away.
+        if (message.message == WM_ENDSESSION) AskToEnd(static_cast<int>(message.wParam));
     }
     TouchPoint = {-1, -1};
 }

@@ -3,6 +3,9 @@
 // sent, what the service booked and what the audit record kept must all tell the same story.
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +13,8 @@
 #include "game/effects.h"
 #include "game/panels.h"
 #include "game/session.h"
+#include "platform/signals.h"
+#include "records/log.h"
 #include "shell/startup.h"
 
 namespace {
@@ -179,4 +184,37 @@ TEST_F(WholeGameTest, AFinalStagePaysThePrizeOfTheLastBigTeamBeaten) {
     EXPECT_EQ(Counter(10), 2);
     EXPECT_EQ(Counter(27), 200);
     EXPECT_EQ(Counter(35), 1);
+}
+
+TEST_F(WholeGameTest, AnEndSignalDuringAGameLetsItFinishAndPayThenEndsTheCabinet) {
+    cabinet_->PresetPayoutBalance(1100.0f);
+    ASSERT_TRUE(cabinet_->Insert(100));
+    CabinetPlan plan;
+    plan.games = 2;
+    plan.plays = [](int) {
+        gOnPlayTaken = [] {
+            static bool sent = false;
+            if (gPlayer.next < 3 || sent) return;
+            sent = true;
+            CatchEndSignals();
+            raise(SIGTERM);
+        };
+        return Repeat(Play::Right, 17);
+    };
+    int exitCode = cabinet_->Run(plan);
+    ReleaseEndSignals();
+    EXPECT_EQ(exitCode, ExitNormal);
+    ASSERT_EQ(cabinet_->games().size(), 1u) << "no menu and no second game after the signal";
+    EXPECT_EQ(Game(0).state, GameFinalWon);
+    EXPECT_EQ(cabinet_->Changes(),
+              (Lines{"CUSE,50\r\n", "BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"}));
+    ExpectBalances(100, 100);
+    EXPECT_EQ(Counter(0), 1);
+    std::ifstream in(LogPath, std::ios::binary);
+    std::string log((std::istreambuf_iterator<char>(in)), {});
+    size_t asked = log.find("Asked to end by signal 15");
+    EXPECT_NE(asked, std::string::npos) << log;
+    EXPECT_NE(log.find("A game is under way: it is played to its end"), std::string::npos) << log;
+    ASSERT_GE(log.size(), 14u);
+    EXPECT_EQ(log.substr(log.size() - 13), "Closing log\r\n") << log;
 }

@@ -14,6 +14,7 @@
 #include "platform/window.h"
 #include "records/audit.h"
 #include "shell/buttons.h"
+#include "shell/ending.h"
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
 #include "shell/window.h"
@@ -230,3 +231,28 @@ TEST_F(MenuTest, CoinDuringTheWaitIsShownAndEnablesStart) {
     EXPECT_EQ(QueryCredit(), 50);
 }
 }  // namespace
+
+TEST_F(MenuTest, AnEndFromOutsideClosesTheRulesAndEndsTheMenuWithoutAPress) {
+    ResetEnding();
+    HeadlessSetPressSource([](uint32_t now, int16_t&, int16_t&) {
+        std::vector<uint32_t> opened = When("pause");
+        static bool posted = false;
+        if (!opened.empty() && !posted && now - opened[0] >= 2000) {
+            posted = true;
+            HeadlessPostMessage(WindowMessage{WM_ENDSESSION, 15, 0});
+        }
+        return false;
+    });
+    PressAt(1000, 400, 500);
+    EXPECT_FALSE(RunMenu());
+    EXPECT_TRUE(EndAsked());
+    uint32_t opened = When("pause").at(0);
+    uint32_t closed = When("resume").at(0);
+    EXPECT_GE(closed - opened, 2000u);
+    EXPECT_LT(closed - opened, 2000u + 450);
+    // The menu ends at its first poll after the rules, with no Main Menu press shown.
+    uint32_t stopped = When("stop").at(0);
+    EXPECT_LT(stopped - closed, 100u);
+    EXPECT_EQ(Names().back(), "stop:0");
+    ResetEnding();
+}

@@ -18,10 +18,10 @@ struct ProgramResult {
     double seconds = 0;
 };
 
-// `environment` holds NAME=VALUE settings given to the program over the dummy SDL drivers.
-inline ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args = {},
-                                double limitSeconds = 10,
-                                const std::vector<std::string>& environment = {}) {
+// Starts the program over the dummy SDL drivers; `environment` holds NAME=VALUE settings given
+// on top. Returns its process id, or -1.
+inline pid_t StartProgram(const std::string& path, const std::vector<std::string>& args = {},
+                          const std::vector<std::string>& environment = {}) {
     std::vector<char*> argv{const_cast<char*>(path.c_str())};
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
@@ -33,14 +33,21 @@ inline ProgramResult RunProgram(const std::string& path, const std::vector<std::
             setenv(setting.substr(0, eq).c_str(), setting.substr(eq + 1).c_str(), 1);
     }
     pid_t pid;
+    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+// Waits for a started program's end, killing it after the time limit; `seconds` counts from
+// `since`.
+inline ProgramResult WaitProgram(pid_t pid, double limitSeconds,
+                                 std::chrono::steady_clock::time_point since) {
     ProgramResult result;
-    auto start = std::chrono::steady_clock::now();
-    if (posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return result;
+    if (pid < 0) return result;
     int status = 0;
     for (;;) {
         pid_t done = waitpid(pid, &status, WNOHANG);
         result.seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
         if (done == pid) break;
         if (result.seconds > limitSeconds) {
             kill(pid, SIGKILL);
@@ -52,4 +59,11 @@ inline ProgramResult RunProgram(const std::string& path, const std::vector<std::
     result.exited = WIFEXITED(status);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+inline ProgramResult RunProgram(const std::string& path, const std::vector<std::string>& args = {},
+                                double limitSeconds = 10,
+                                const std::vector<std::string>& environment = {}) {
+    auto start = std::chrono::steady_clock::now();
+    return WaitProgram(StartProgram(path, args, environment), limitSeconds, start);
 }
