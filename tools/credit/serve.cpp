@@ -1,20 +1,30 @@
 #include "serve.h"
 
+#include <chrono>
 #include <cstdio>
 #include <vector>
 
 #include "platform/net_server.h"
 
 namespace {
+using Clock = std::chrono::steady_clock;
 constexpr const char* Refusal = "FAIL,0\r";
 constexpr size_t ReadChunk = 4096;
+// Whole lines answered for one client before the others get their turn, so that a client that
+// sends many lines at once holds nobody up.
+constexpr int LinesPerTurn = 8;
 
 struct Client {
     SocketHandle socket = InvalidSocket;
     std::string peer;
-    std::string pending;  // bytes of a line not yet ended
+    std::string pending;  // bytes not yet answered: whole lines, then a line not yet ended
     bool closing = false;
+    Clock::time_point lineStarted;  // when the line not yet ended began
 };
+
+bool HasWholeLine(const Client& client) {
+    return client.pending.find('\n') != std::string::npos;
+}
 
 std::string Reply(const char* tag, int64_t value) {
     return std::string(tag) + "," + std::to_string(value) + "\r";
@@ -45,11 +55,13 @@ void RefuseLongLine(Client& client, std::string_view start) {
     client.closing = true;
 }
 
-// Answers every whole line in the client's pending bytes.
+// Answers the whole lines in the client's pending bytes, at most LinesPerTurn of them.
 void AnswerPendingLines(CreditStore& store, Client& client) {
     size_t start = 0;
     size_t end;
-    while (!client.closing && (end = client.pending.find('\n', start)) != std::string::npos) {
+    for (int answered = 0; !client.closing && answered < LinesPerTurn &&
+                           (end = client.pending.find('\n', start)) != std::string::npos;
+         ++answered) {
         std::string_view line(client.pending.data() + start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
@@ -59,26 +71,57 @@ void AnswerPendingLines(CreditStore& store, Client& client) {
         }
         std::string reply = AnswerRequest(store, line, client.peer);
         if (!reply.empty()) SendReply(client, reply);
+        client.lineStarted = Clock::now();
     }
     client.pending.erase(0, start);
     // A line still without its end that is already too long: more than 64 bytes, unless the
     // 65th is the carriage return of its line end.
     const std::string& p = client.pending;
-    if (!client.closing && p.size() > LongestRequestLine &&
+    if (!client.closing && !HasWholeLine(client) && p.size() > LongestRequestLine &&
         (p.size() > LongestRequestLine + 1 || p.back() != '\r'))
         RefuseLongLine(client, p);
 }
 
+// Reads what the client sent, unless it still has whole lines waiting for their turn.
 void ReadFrom(CreditStore& store, Client& client) {
-    char chunk[ReadChunk];
-    long n = ReadAvailable(client.socket, chunk, sizeof chunk);
-    if (n == -2) return;
-    if (n <= 0) {
-        client.closing = true;
-        return;
+    if (!HasWholeLine(client)) {
+        char chunk[ReadChunk];
+        long n = ReadAvailable(client.socket, chunk, sizeof chunk);
+        if (n == -2) return;
+        if (n <= 0) {
+            client.closing = true;
+            return;
+        }
+        if (client.pending.empty()) client.lineStarted = Clock::now();
+        client.pending.append(chunk, static_cast<size_t>(n));
     }
-    client.pending.append(chunk, static_cast<size_t>(n));
     AnswerPendingLines(store, client);
+}
+
+// A line begun but not ended within LineTimeLimitMs is refused and its connection ended, so that
+// slow writers cannot keep connections for ever.
+void EndSlowLine(Client& client, Clock::time_point now) {
+    if (client.closing || client.pending.empty() || HasWholeLine(client)) return;
+    if (now - client.lineStarted < std::chrono::milliseconds(LineTimeLimitMs)) return;
+    LogRefusal(client.peer, client.pending, "line not ended in time");
+    SendReply(client, Refusal);
+    client.closing = true;
+}
+
+// How long the service may wait for the sockets: not at all while whole lines wait for their
+// turn, until the first unfinished line runs out of time, or without limit.
+int WaitLimitMs(const std::vector<Client>& clients, Clock::time_point now) {
+    int limit = -1;
+    for (const Client& c : clients) {
+        if (c.pending.empty()) continue;
+        if (HasWholeLine(c)) return 0;
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        c.lineStarted + std::chrono::milliseconds(LineTimeLimitMs) - now)
+                        .count();
+        int ms = left < 1 ? 1 : static_cast<int>(left) + 1;
+        if (limit < 0 || ms < limit) limit = ms;
+    }
+    return limit;
 }
 
 void AcceptWaiting(SocketHandle listener, std::vector<Client>& clients) {
@@ -92,7 +135,7 @@ void AcceptWaiting(SocketHandle listener, std::vector<Client>& clients) {
             continue;
         }
         LogLine(peer + " connected");
-        clients.push_back(Client{s, peer, {}, false});
+        clients.push_back(Client{s, peer, {}, false, Clock::now()});
     }
 }
 }  // namespace
@@ -160,13 +203,15 @@ int Serve(CreditStore& store, const std::string& dbPath, uint16_t port) {
     for (;;) {
         waits.assign(1, SocketWait{listener, false});
         for (const Client& c : clients) waits.push_back(SocketWait{c.socket, false});
-        if (WaitForSockets(waits.data(), waits.size(), -1) < 0) {
+        if (WaitForSockets(waits.data(), waits.size(), WaitLimitMs(clients, Clock::now())) < 0) {
             LogLine("waiting on the connections failed");
             CloseSocket(listener);
             return 1;
         }
         for (size_t i = 1; i < waits.size(); ++i)
-            if (waits[i].ready) ReadFrom(store, clients[i - 1]);
+            if (waits[i].ready || HasWholeLine(clients[i - 1])) ReadFrom(store, clients[i - 1]);
+        Clock::time_point now = Clock::now();
+        for (Client& c : clients) EndSlowLine(c, now);
         for (Client& c : clients)
             if (c.closing) CloseSocket(c.socket);
         std::erase_if(clients, [](const Client& c) { return c.closing; });

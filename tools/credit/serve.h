@@ -7,6 +7,9 @@
 
 // The most connections served at once; more are closed as they arrive.
 constexpr size_t MostClients = 256;
+// A request line must end within this long of its first byte; a slower one is refused and its
+// connection ended.
+constexpr int LineTimeLimitMs = 10000;
 
 // The reply to one request line (without its line end), with the change made in the store; empty
 // for TERM, which gets none. Every refusal and change is written to the log.
