@@ -34,6 +34,7 @@ void RunMainLoop() {
     // An end asked for at the menu ends the menu; one asked for during a game waits for it.
     while (!EndAsked() && gStartup.runMenu()) {
         MarkGameUnderWay(true);
+        if (EndAsked()) EndAskedDuringGame();  // asked as the paid start was being shown
         BumpCounter(static_cast<unsigned>(PayoutBand() + 1));
         uint32_t started = timeGetTime();
         gStartup.playGame();
