@@ -187,7 +187,11 @@ TEST_F(KillCampaign, EveryAcknowledgedChangeIsInTheLedgerOnceAfterEachKill) {
     auto started = std::chrono::steady_clock::now();
     for (int life = 0; life < kills; ++life) {
         ServiceProcess service(folder_.File("credit.db"), folder_.File("service.log"));
-        ASSERT_TRUE(service.started()) << ReadText(folder_.File("service.log"));
+        ASSERT_TRUE(service.started())
+            << "life " << life << ": " << ReadText(folder_.File("service.log")) << "\n"
+            << ReadText("/proc/" + std::to_string(service.process()) + "/status") << "\n"
+            << ReadText("/proc/" + std::to_string(service.process()) + "/wchan") << "\n"
+            << ReadText("/proc/" + std::to_string(service.process()) + "/stack");
         std::atomic<bool> stop{false};
         std::vector<ClientRun> runs(Clients);
         std::vector<std::thread> threads;
