@@ -174,6 +174,9 @@ class KillCampaign : public ::testing::Test {
         ASSERT_EQ(matched, byClient.size()) << "rows from a client that was not there";
     }
 
+    // Prints the figures so far.
+    void Report(std::chrono::steady_clock::time_point started);
+
     ScratchFolder folder_{"kill-campaign"};
     int64_t lastId_ = 0;
     Balances replayed_;
@@ -205,12 +208,17 @@ TEST_F(KillCampaign, EveryAcknowledgedChangeIsInTheLedgerOnceAfterEachKill) {
         ++figures_.kills;
         CheckLife(runs);
         if (HasFatalFailure()) return;
+        if ((life + 1) % 100 == 0 || life + 1 == kills) Report(started);
     }
+    EXPECT_GT(figures_.changesAcknowledged, 0);
+}
+
+void KillCampaign::Report(std::chrono::steady_clock::time_point started) {
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::printf(
         "kills %d, requests %lld, acknowledged %lld (changes %lld, refused %lld), in flight at a "
-        "kill %lld (of which booked %lld), ledger rows checked %lld, final credit %lld bank %lld, "
+        "kill %lld (of which booked %lld), ledger rows checked %lld, credit %lld and bank %lld, "
         "%.1f s\n",
         figures_.kills, static_cast<long long>(figures_.requests),
         static_cast<long long>(figures_.acknowledged),
@@ -219,6 +227,6 @@ TEST_F(KillCampaign, EveryAcknowledgedChangeIsInTheLedgerOnceAfterEachKill) {
         static_cast<long long>(figures_.unansweredBooked),
         static_cast<long long>(figures_.rowsChecked), static_cast<long long>(replayed_.credit),
         static_cast<long long>(replayed_.bank), seconds);
-    EXPECT_GT(figures_.changesAcknowledged, 0);
+    std::fflush(stdout);
 }
 }  // namespace
