@@ -90,6 +90,7 @@ class Broker {
     bool running() const { return process_ != NoProcess && setUp_.status == 0; }
     const std::string& setUpOutput() const { return setUp_.out; }
     int port() const { return port_; }
+    ProcessId pid() const { return process_; }
     std::string address() const { return "127.0.0.1:" + std::to_string(port_); }
     const std::filesystem::path& folder() const { return folder_; }
     std::filesystem::path Client(const std::string& name, const std::string& ext) const {
@@ -160,6 +161,7 @@ class Postgres {
         WaitProcess(process_);
     }
     bool running() const { return process_ != NoProcess && error_.empty(); }
+    ProcessId pid() const { return process_; }
     const std::string& error() const { return error_; }
     std::string url() const {
         return "postgresql://fleet@127.0.0.1:" + std::to_string(port_) + "/fleet";
