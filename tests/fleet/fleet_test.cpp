@@ -52,13 +52,15 @@ struct Cabinet {
         agent = NoProcess;
     }
     std::string lastReport;
-    // Plays a round of games on the cabinet's own working folder and credit service.
+    // Plays a round of games on the cabinet's own working folder and credit service. The
+    // simulator counts the games of every run on the folder: each round plays up to the next
+    // multiple of a round's games, and its report covers them all.
     void Play(int seed) {
         ++round;
         lastReport = CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR +
                                     " --folder '" + (folder / "cabinet").string() + "' --port " +
                                     std::to_string(credit->port()) + " --games " +
-                                    std::to_string(GamesARound) + " --skill 0.9 --seed " +
+                                    std::to_string(GamesARound * round) + " --skill 0.9 --seed " +
                                     std::to_string(seed) + " 2>&1")
                          .out;
     }
