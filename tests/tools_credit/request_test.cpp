@@ -14,10 +14,15 @@ TEST(RequestLines, TheGamesRequestsAreRead) {
         int32_t amount;
     };
     const Case cases[] = {
-        {"CGET", Verb::CreditGet, 0},     {"BGET", Verb::BankGet, 0},
-        {"CUSE,50", Verb::CreditUse, 50}, {"BADD,100", Verb::BankAdd, 100},
-        {"CADD,1", Verb::CreditAdd, 1},   {"CADD,100000", Verb::CreditAdd, 100000},
+        {"CGET", Verb::CreditGet, 0},
+        {"BGET", Verb::BankGet, 0},
+        {"CUSE,50", Verb::CreditUse, 50},
+        {"BADD,100", Verb::BankAdd, 100},
+        {"CADD,1", Verb::CreditAdd, 1},
+        {"CADD,100000", Verb::CreditAdd, 100000},
         {"TERM", Verb::Term, 0},
+        {"PAYO,250000", Verb::BankPayout, 250000},
+        {"PAYO,2147483647", Verb::BankPayout, 2147483647},
     };
     for (const Case& c : cases) {
         Request r;
@@ -46,6 +51,10 @@ TEST(RequestLines, AnythingElseIsRefusedWithItsReason) {
         {"CADD", "bad amount"},
         {"CADD,99999999999999", "bad amount"},
         {"CADD,1,2", "bad amount"},
+        {"PAYO", "bad amount"},
+        {"PAYO,0", "bad amount"},
+        {"PAYO,2147483648", "bad amount"},
+        {"PAYO,9999999999", "bad amount"},
         {"CGET,5", "unexpected amount"},
         {"TERM,", "unexpected amount"},
         {"cget", "unknown request"},
@@ -106,5 +115,15 @@ TEST(BalanceChanges, NoBalancePassesItsLimit) {
     EXPECT_EQ(after.bank, LargestBalance);
     EXPECT_FALSE(BalancesAfter(Request{Verb::BankAdd, 11}, nearFull, &after));
     EXPECT_FALSE(BalancesAfter(Request{Verb::CreditGet, 0}, nearFull, &after));
+}
+
+// A payout empties the bank only when it names what the bank holds, and leaves the credit alone.
+TEST(BalanceChanges, APayoutEmptiesOnlyTheBankItWasShown) {
+    Balances after;
+    EXPECT_TRUE(BalancesAfter(Request{Verb::BankPayout, 1250}, Balances{300, 1250}, &after));
+    EXPECT_EQ(after.credit, 300);
+    EXPECT_EQ(after.bank, 0);
+    EXPECT_FALSE(BalancesAfter(Request{Verb::BankPayout, 1250}, Balances{300, 1350}, &after));
+    EXPECT_FALSE(BalancesAfter(Request{Verb::BankPayout, 1250}, Balances{300, 0}, &after));
 }
 }  // namespace

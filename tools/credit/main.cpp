@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     if (command == "serve") return RunServe(args);
     if (command == "insert") return RunInsert(args);
     if (command == "show") return RunShow(args);
+    if (command == "payout") return RunPayout(args);
     if (command == "ledger") return RunLedger(args);
     return PrintUsage(("unknown command \"" + command + "\"").c_str());
 }

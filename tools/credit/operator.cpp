@@ -107,6 +107,8 @@ int PrintUsage(const char* problem) {
                  "  brindlemark-credit insert PENCE [--port N]        a coin or note: add PENCE"
                  " (1 to 100000) to the credit\n"
                  "  brindlemark-credit show [--port N]                show the credit and bank\n"
+                 "  brindlemark-credit payout [--port N]              cash collection: pay out the"
+                 " whole bank\n"
                  "  brindlemark-credit ledger [N] [--db FILE]         the last N changes (20 unless"
                  " told), newest last\n"
                  "The service listens on 127.0.0.1, port 6667 unless told; the database is"
@@ -162,6 +164,38 @@ int RunShow(const std::vector<std::string>& args) {
         return 1;
     }
     std::printf("credit %s\nbank   %s\n", Pounds(credit).c_str(), Pounds(bank).c_str());
+    return 0;
+}
+
+int RunPayout(const std::vector<std::string>& args) {
+    Options options;
+    if (!ReadOptions(args, true, false, 1, &options)) return 2;
+    if (!options.positional.empty())
+        return PrintUsage(("payout takes no argument \"" + options.positional[0] + "\"").c_str());
+    uint16_t port = static_cast<uint16_t>(options.port);
+    std::string tag;
+    int64_t bank = 0;
+    if (!Ask(port, "BGET\r\n", &tag, &bank)) return 1;
+    if (tag != "BTEL") {
+        std::fprintf(stderr, "brindlemark-credit: the service refused to show the bank\n");
+        return 1;
+    }
+    if (bank == 0) {
+        std::fprintf(stderr, "brindlemark-credit: the bank is empty: nothing to pay out\n");
+        return 1;
+    }
+    // The payout names the amount just read, so a bank that moves meanwhile is not emptied.
+    int64_t after = 0;
+    if (!Ask(port, "PAYO," + std::to_string(bank) + "\r\n", &tag, &after)) return 1;
+    if (tag != "BTEL" || after != 0) {
+        std::fprintf(stderr,
+                     "brindlemark-credit: the service refused to pay out %s (the bank changed"
+                     " meanwhile); nothing was paid out\n",
+                     Pounds(bank).c_str());
+        return 1;
+    }
+    std::printf("paid out %s from the bank, bank now %s\n", Pounds(bank).c_str(),
+                Pounds(after).c_str());
     return 0;
 }
 

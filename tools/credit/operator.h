@@ -1,4 +1,5 @@
-// The operator's commands: a coin or note inserted, the balances shown, the last changes listed.
+// The operator's commands: a coin or note inserted, the balances shown, the bank paid out, the
+// last changes listed.
 #pragma once
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 // 1 failed (the service did not answer or refused), 2 a usage error.
 int RunInsert(const std::vector<std::string>& args);
 int RunShow(const std::vector<std::string>& args);
+int RunPayout(const std::vector<std::string>& args);
 int RunLedger(const std::vector<std::string>& args);
 int RunServe(const std::vector<std::string>& args);
 // Prints how the commands are used, and returns 2.

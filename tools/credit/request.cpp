@@ -7,24 +7,36 @@ struct VerbText {
     const char* name;
     Verb verb;
     bool hasAmount;
+    bool wholeBalance;  // the amount may be any balance, not only up to 100000
 };
 constexpr VerbText Verbs[] = {
-    {"CGET", Verb::CreditGet, false}, {"BGET", Verb::BankGet, false},
-    {"CUSE", Verb::CreditUse, true},  {"BADD", Verb::BankAdd, true},
-    {"CADD", Verb::CreditAdd, true},  {"TERM", Verb::Term, false},
+    {"CGET", Verb::CreditGet, false, false}, {"BGET", Verb::BankGet, false, false},
+    {"CUSE", Verb::CreditUse, true, false},  {"BADD", Verb::BankAdd, true, false},
+    {"CADD", Verb::CreditAdd, true, false},  {"TERM", Verb::Term, false, false},
+    {"PAYO", Verb::BankPayout, true, true},
 };
 }  // namespace
 
-bool ParseAmount(std::string_view text, int32_t* amount) {
-    if (text.empty() || text.size() > 6 || text[0] == '0') return false;
-    int32_t value = 0;
+namespace {
+bool ParseWhole(std::string_view text, int64_t most, int32_t* amount) {
+    if (text.empty() || text.size() > 10 || text[0] == '0') return false;
+    int64_t value = 0;
     for (char c : text) {
         if (c < '0' || c > '9') return false;
         value = value * 10 + (c - '0');
     }
-    if (value < 1 || value > LargestRequestAmount) return false;
-    *amount = value;
+    if (value < 1 || value > most) return false;
+    *amount = static_cast<int32_t>(value);
     return true;
+}
+}  // namespace
+
+bool ParseAmount(std::string_view text, int32_t* amount) {
+    return ParseWhole(text, LargestRequestAmount, amount);
+}
+
+bool ParseBalance(std::string_view text, int32_t* amount) {
+    return ParseWhole(text, LargestBalance, amount);
 }
 
 bool ParseRequest(std::string_view line, Request* request, const char** reason) {
@@ -45,7 +57,9 @@ bool ParseRequest(std::string_view line, Request* request, const char** reason) 
             return true;
         }
         int32_t amount = 0;
-        if (line.size() == word.size() || !ParseAmount(line.substr(word.size() + 1), &amount)) {
+        std::string_view text =
+            line.size() == word.size() ? std::string_view() : line.substr(word.size() + 1);
+        if (!(v.wholeBalance ? ParseBalance(text, &amount) : ParseAmount(text, &amount))) {
             *reason = "bad amount";
             return false;
         }

@@ -173,12 +173,14 @@ std::string AnswerRequest(CreditStore& store, std::string_view line, const std::
         case ChangeResult::Done:
             LogLine(client + " " + PrintableLine(line) + ": credit " +
                     std::to_string(balances.credit) + ", bank " + std::to_string(balances.bank));
-            return request.verb == Verb::BankAdd ? Reply("BTEL", balances.bank)
-                                                 : Reply("CTEL", balances.credit);
+            return request.verb == Verb::BankAdd || request.verb == Verb::BankPayout
+                       ? Reply("BTEL", balances.bank)
+                       : Reply("CTEL", balances.credit);
         case ChangeResult::Refused:
             LogRefusal(client, line,
-                       request.verb == Verb::CreditUse ? "credit and bank too low"
-                                                       : "the balance would pass its limit");
+                       request.verb == Verb::CreditUse    ? "credit and bank too low"
+                       : request.verb == Verb::BankPayout ? "the bank does not hold that amount"
+                                                          : "the balance would pass its limit");
             return Refusal;
         case ChangeResult::StorageFailed:
             LogRefusal(client, line, ("storage failed: " + error).c_str());

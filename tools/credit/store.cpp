@@ -62,6 +62,12 @@ bool BalancesAfter(const Request& request, const Balances& before, Balances* aft
         case Verb::CreditAdd:
             after->credit += request.amount;
             return after->credit <= LargestBalance;
+        case Verb::BankPayout:
+            // Only the amount the operator was shown is paid out: a bank that has moved since,
+            // or a payout sent twice, is refused.
+            if (before.bank != request.amount) return false;
+            after->bank = 0;
+            return true;
         default:
             return false;
     }

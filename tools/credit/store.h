@@ -19,7 +19,7 @@ struct LedgerRow {
     int64_t id = 0;
     std::string time;     // UTC, "YYYY-MM-DDTHH:MM:SS.mmmZ"
     std::string client;   // who asked: "address:port"
-    std::string request;  // CUSE, BADD or CADD
+    std::string request;  // CUSE, BADD, CADD or PAYO
     int64_t amount = 0;
     int64_t credit = 0;  // balances after the change
     int64_t bank = 0;
@@ -41,8 +41,9 @@ class CreditStore {
     bool Open(const std::string& path, bool readOnly, std::string* error);
     // The committed balances; false when they cannot be read.
     bool Read(Balances* balances);
-    // Applies CUSE, BADD or CADD in one durable transaction with its ledger row. Refused (and
-    // nothing changed) when the credit plus bank is short or a balance would pass its limit.
+    // Applies CUSE, BADD, CADD or PAYO in one durable transaction with its ledger row. Refused
+    // (and nothing changed) when the credit plus bank is short, a balance would pass its limit,
+    // or a payout names another amount than the bank holds.
     ChangeResult Apply(const Request& request, const std::string& client, Balances* after,
                        std::string* error);
     // The last `count` ledger rows, oldest first.
