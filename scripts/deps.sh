@@ -10,6 +10,7 @@ BRINDLEMARK_PACKAGES=(
   nlohmann-json3-dev
   libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
   iso-codes tzdata units
+  libcpp-httplib-dev libsodium-dev chromium
 )
 
 brindlemark_install_packages() {
