@@ -26,11 +26,16 @@ bool Has(const std::string& text, const char* word) {
 // The kind of one logged message, or false for a message that is no event.
 bool EventOf(const std::string& message, EventKind* kind) {
     std::string m = Lower(message);
-    if (Has(m, "start of log")) *kind = EventKind::StartUp;
-    else if (Has(m, "closing log")) *kind = EventKind::Shutdown;
-    else if (Has(m, "resum")) *kind = EventKind::ResumedGame;
-    else if (Has(m, "late") || Has(m, "reconcil")) *kind = EventKind::LatePayment;
-    else if (Has(m, "not paid") || Has(m, "payment failed")) *kind = EventKind::FailedPayment;
+    if (Has(m, "start of log"))
+        *kind = EventKind::StartUp;
+    else if (Has(m, "closing log"))
+        *kind = EventKind::Shutdown;
+    else if (Has(m, "resum"))
+        *kind = EventKind::ResumedGame;
+    else if (Has(m, "late") || Has(m, "reconcil"))
+        *kind = EventKind::LatePayment;
+    else if (Has(m, "not paid") || Has(m, "payment failed"))
+        *kind = EventKind::FailedPayment;
     else if (Has(m, "fail") || Has(m, "error") || Has(m, "cannot") || Has(m, "could not") ||
              Has(m, "corrupt") || Has(m, "set aside") || Has(m, "missing"))
         *kind = EventKind::Fault;
@@ -66,12 +71,18 @@ AuditReading ReadAudit(const std::string& folder) {
 
 const char* EventKindName(EventKind kind) {
     switch (kind) {
-        case EventKind::StartUp: return "start-up";
-        case EventKind::Shutdown: return "shutdown";
-        case EventKind::FailedPayment: return "failed payment";
-        case EventKind::LatePayment: return "late payment";
-        case EventKind::ResumedGame: return "resumed game";
-        case EventKind::Fault: break;
+        case EventKind::StartUp:
+            return "start-up";
+        case EventKind::Shutdown:
+            return "shutdown";
+        case EventKind::FailedPayment:
+            return "failed payment";
+        case EventKind::LatePayment:
+            return "late payment";
+        case EventKind::ResumedGame:
+            return "resumed game";
+        case EventKind::Fault:
+            break;
     }
     return "fault";
 }
@@ -91,12 +102,13 @@ std::vector<CabinetEvent> ReadEvents(const std::string& folder, std::string* pro
     if (start > 0) std::getline(in, line);  // a line cut by the start of the read
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        // "DD/MM/YY HH:MM:SS - message"
-        if (line.size() < 20 || line.compare(17, 3, " - ") != 0) continue;
+        // "DD/MM/YYYY HH:MM:SS - message" (a two-digit year is read too)
+        size_t stamp = line.find(" - ");
+        if (stamp != 17 && stamp != 19) continue;
         CabinetEvent e;
-        e.text = line.substr(20);
+        e.text = line.substr(stamp + 3);
         if (!EventOf(e.text, &e.kind)) continue;
-        e.time = line.substr(0, 17);
+        e.time = line.substr(0, stamp);
         events.push_back(std::move(e));
     }
     return events;

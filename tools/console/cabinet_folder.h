@@ -20,7 +20,7 @@ enum class EventKind { StartUp, Shutdown, FailedPayment, LatePayment, ResumedGam
 const char* EventKindName(EventKind kind);
 
 struct CabinetEvent {
-    std::string time;  // as the log writes it: "DD/MM/YY HH:MM:SS"
+    std::string time;  // as the log writes it: "DD/MM/YYYY HH:MM:SS"
     EventKind kind = EventKind::Fault;
     std::string text;
 };

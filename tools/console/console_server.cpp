@@ -82,9 +82,9 @@ std::string CookieToken(const httplib::Request& req) {
     while ((at = cookies.find(key, at)) != std::string::npos) {
         if (at == 0 || cookies[at - 1] == ' ' || cookies[at - 1] == ';') {
             size_t end = cookies.find(';', at);
-            return cookies.substr(at + key.size(),
-                                  end == std::string::npos ? std::string::npos
-                                                           : end - at - key.size());
+            return cookies.substr(at + key.size(), end == std::string::npos
+                                                       ? std::string::npos
+                                                       : end - at - key.size());
         }
         at += key.size();
     }
@@ -92,9 +92,9 @@ std::string CookieToken(const httplib::Request& req) {
 }
 
 void SetCookie(httplib::Response& res, const std::string& token, long seconds) {
-    res.set_header("Set-Cookie", std::string(CookieName) + "=" + token +
-                                     "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" +
-                                     std::to_string(seconds));
+    res.set_header("Set-Cookie",
+                   std::string(CookieName) + "=" + token +
+                       "; Path=/; HttpOnly; SameSite=Strict; Max-Age=" + std::to_string(seconds));
 }
 
 void Send(httplib::Response& res, const PageOutput& page) {
@@ -252,15 +252,15 @@ struct ConsoleServer::State {
         std::string reply = AskCreditService(settings.creditPort, line);
         bool done = payout ? reply == "BTEL,0" : reply.rfind("CTEL,", 0) == 0;
         Log("session " + s->label + " from " + req.remote_addr + ": " + what + ": " +
-            (done ? "done" : reply.empty() ? "no answer from the credit service" : "refused (" + reply + ")"));
-        if (done)
-            return Send(res, MessagePage("Actions", s->csrf, "good", what + ": done.", 200));
+            (done            ? "done"
+             : reply.empty() ? "no answer from the credit service"
+                             : "refused (" + reply + ")"));
+        if (done) return Send(res, MessagePage("Actions", s->csrf, "good", what + ": done.", 200));
         std::string why = reply.empty() ? "the credit service did not answer"
                           : payout      ? "the bank no longer holds that amount"
                                         : "the credit service refused it";
-        Send(res, MessagePage("Actions", s->csrf, "bad", what + " failed: " + why +
-                                                             ". Nothing was changed.",
-                              502));
+        Send(res, MessagePage("Actions", s->csrf, "bad",
+                              what + " failed: " + why + ". Nothing was changed.", 502));
     }
 
     void Routes() {
@@ -273,9 +273,9 @@ struct ConsoleServer::State {
              {"Referrer-Policy", "no-referrer"},
              {"Cache-Control", "no-store"}});
         // Nothing but the sign-in form is served before signing in.
-        server.set_pre_routing_handler([this](const httplib::Request& req,
-                                              httplib::Response& res) {
-            if (req.path == "/login" || SignedIn(req)) return httplib::Server::HandlerResponse::Unhandled;
+        server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
+            if (req.path == "/login" || SignedIn(req))
+                return httplib::Server::HandlerResponse::Unhandled;
             if (req.method == "GET" || req.method == "HEAD") {
                 res.status = 303;
                 res.set_header("Location", "/login");
@@ -318,7 +318,7 @@ struct ConsoleServer::State {
         });
         using PageFunction = PageOutput (*)(const PageInput&);
         const std::pair<const char*, PageFunction> pages[] = {
-            {"/", OverviewPage},       {"/meters", MetersPage}, {"/money", MoneyPage},
+            {"/", OverviewPage},       {"/meters", MetersPage},    {"/money", MoneyPage},
             {"/money.csv", LedgerCsv}, {"/report.csv", ReportCsv}, {"/games", GamesPage},
             {"/events", EventsPage},   {"/actions", ActionsPage}};
         for (const auto& [path, page] : pages)
@@ -356,14 +356,16 @@ bool ConsoleServer::Prepare(const ConsoleSettings& settings, std::string* error)
     s.set_keep_alive_max_count(50);
     s.set_keep_alive_timeout(5);
     st.Routes();
-    st.port = settings.port == 0 ? s.bind_to_any_port(settings.host)
-                                 : (s.bind_to_port(settings.host, settings.port) ? settings.port : -1);
+    st.port = settings.port == 0
+                  ? s.bind_to_any_port(settings.host)
+                  : (s.bind_to_port(settings.host, settings.port) ? settings.port : -1);
     if (st.port <= 0) {
         *error = "cannot listen on " + settings.host + ":" + std::to_string(settings.port);
         return false;
     }
-    Log("listening on http://" + (settings.host.find(':') != std::string::npos ? "[" + settings.host + "]" : settings.host) + ":" +
-        std::to_string(st.port) + "/ with the cabinet folder " + settings.folder +
+    Log("listening on http://" +
+        (settings.host.find(':') != std::string::npos ? "[" + settings.host + "]" : settings.host) +
+        ":" + std::to_string(st.port) + "/ with the cabinet folder " + settings.folder +
         " and the database " + settings.db);
     return true;
 }

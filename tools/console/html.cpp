@@ -59,12 +59,23 @@ std::string Escape(const std::string& text) {
     out.reserve(text.size());
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&#39;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            case '\'':
+                out += "&#39;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -113,8 +124,8 @@ std::string Page(const std::string& title, Tab current, const std::string& csrf,
                 (static_cast<int>(current) == i ? " class=\"on\"" : "") + ">" + TabNames[i] +
                 "</a>";
     html += "</nav><form method=\"post\" action=\"/logout\">" + CsrfField(csrf) +
-            "<button>Sign out</button></form></header><main><h1>" + Escape(title) + "</h1>" +
-            body + "</main></body></html>\n";
+            "<button>Sign out</button></form></header><main><h1>" + Escape(title) + "</h1>" + body +
+            "</main></body></html>\n";
     return html;
 }
 
@@ -142,9 +153,10 @@ std::string BalancePlot(const std::vector<double>& balances,
                           (width - left - right);
     };
     char text[256];
-    std::string svg = "<svg viewBox=\"0 0 800 300\" role=\"img\" aria-label=\"Payout balance over"
-                      " the last " +
-                      std::to_string(n) + " games\">";
+    std::string svg =
+        "<svg viewBox=\"0 0 800 300\" role=\"img\" aria-label=\"Payout balance over"
+        " the last " +
+        std::to_string(n) + " games\">";
     for (size_t i = 0; i < thresholds.size(); ++i) {
         std::snprintf(text, sizeof text,
                       "<line x1=\"%.0f\" x2=\"%.0f\" y1=\"%.1f\" y2=\"%.1f\" stroke=\"#c9a227\" "

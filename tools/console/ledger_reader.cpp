@@ -43,13 +43,26 @@ bool Done(sqlite3* db, int rc, std::string* error) {
 
 void AddToTotals(EntryKind kind, int64_t count, int64_t sum, MoneyTotals* t) {
     switch (kind) {
-        case EntryKind::MoneyIn: t->moneyIn += sum; break;
-        case EntryKind::Stake: t->stakes += sum, t->games += count; break;
-        case EntryKind::PrizeToBank: t->prizesToBank += sum; break;
-        case EntryKind::PrizeToCredit: t->prizesToCredit += sum; break;
-        case EntryKind::TakenOut: t->takenOut += sum; break;
-        case EntryKind::Payout: t->payouts += sum; break;
-        case EntryKind::Other: break;
+        case EntryKind::MoneyIn:
+            t->moneyIn += sum;
+            break;
+        case EntryKind::Stake:
+            t->stakes += sum, t->games += count;
+            break;
+        case EntryKind::PrizeToBank:
+            t->prizesToBank += sum;
+            break;
+        case EntryKind::PrizeToCredit:
+            t->prizesToCredit += sum;
+            break;
+        case EntryKind::TakenOut:
+            t->takenOut += sum;
+            break;
+        case EntryKind::Payout:
+            t->payouts += sum;
+            break;
+        case EntryKind::Other:
+            break;
     }
 }
 
@@ -94,26 +107,40 @@ std::string LocalDateOf(std::time_t t, int addDays) {
 
 const char* KindName(EntryKind kind) {
     switch (kind) {
-        case EntryKind::MoneyIn: return "money in";
-        case EntryKind::Stake: return "stake";
-        case EntryKind::PrizeToBank: return "prize to bank";
-        case EntryKind::PrizeToCredit: return "prize to credit";
-        case EntryKind::TakenOut: return "taken out";
-        case EntryKind::Payout: return "payout";
-        case EntryKind::Other: break;
+        case EntryKind::MoneyIn:
+            return "money in";
+        case EntryKind::Stake:
+            return "stake";
+        case EntryKind::PrizeToBank:
+            return "prize to bank";
+        case EntryKind::PrizeToCredit:
+            return "prize to credit";
+        case EntryKind::TakenOut:
+            return "taken out";
+        case EntryKind::Payout:
+            return "payout";
+        case EntryKind::Other:
+            break;
     }
     return "other";
 }
 
 const char* KindKey(EntryKind kind) {
     switch (kind) {
-        case EntryKind::MoneyIn: return "in";
-        case EntryKind::Stake: return "stake";
-        case EntryKind::PrizeToBank: return "bank";
-        case EntryKind::PrizeToCredit: return "credit";
-        case EntryKind::TakenOut: return "out";
-        case EntryKind::Payout: return "payout";
-        case EntryKind::Other: break;
+        case EntryKind::MoneyIn:
+            return "in";
+        case EntryKind::Stake:
+            return "stake";
+        case EntryKind::PrizeToBank:
+            return "bank";
+        case EntryKind::PrizeToCredit:
+            return "credit";
+        case EntryKind::TakenOut:
+            return "out";
+        case EntryKind::Payout:
+            return "payout";
+        case EntryKind::Other:
+            break;
     }
     return "other";
 }
@@ -354,11 +381,10 @@ bool LedgerReader::Report(Period period, const std::string& from, const std::str
     filter.from = from, filter.to = to;
     int64_t first, last;
     if (!IdRange(filter, &first, &last, error)) return false;
-    const char* key = period == Period::Day
-                          ? "date(substr(l.time, 1, 19), 'localtime')"
-                          : period == Period::Week
-                                ? "date(substr(l.time, 1, 19), 'localtime', 'weekday 0', '-6 days')"
-                                : "strftime('%Y-%m', substr(l.time, 1, 19), 'localtime')";
+    const char* key = period == Period::Day ? "date(substr(l.time, 1, 19), 'localtime')"
+                      : period == Period::Week
+                          ? "date(substr(l.time, 1, 19), 'localtime', 'weekday 0', '-6 days')"
+                          : "strftime('%Y-%m', substr(l.time, 1, 19), 'localtime')";
     std::string sql = std::string("SELECT ") + key + " AS p, " + KindSql +
                       " AS k, count(*), sum(l.amount) FROM ledger l"
                       " WHERE l.id BETWEEN ?1 AND ?2 GROUP BY p, k ORDER BY p";

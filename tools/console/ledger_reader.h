@@ -70,8 +70,8 @@ class LedgerReader {
     bool SinceLastPayout(std::string* payoutTime, MoneyTotals* totals, std::string* error);
     // One page of the filtered ledger, newest first: the rows with ids below `before` (0: from
     // the newest), at most `count` of them. `more` tells whether older rows match.
-    bool Page(const LedgerFilter& filter, int64_t before, int count,
-              std::vector<LedgerEntry>* rows, bool* more, std::string* error);
+    bool Page(const LedgerFilter& filter, int64_t before, int count, std::vector<LedgerEntry>* rows,
+              bool* more, std::string* error);
     // Every filtered row, oldest first (for CSV).
     bool All(const LedgerFilter& filter, std::vector<LedgerEntry>* rows, std::string* error);
     // The totals per local day, week or month between two local dates (inclusive, open when

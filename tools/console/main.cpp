@@ -35,7 +35,8 @@ int Usage(const std::string& problem) {
 }
 
 bool ReadPort(const std::string& text, int least, int* port) {
-    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return false;
     *port = std::stoi(text);
     return *port >= least && *port <= 65535;

@@ -28,8 +28,8 @@ std::string Card(const std::string& label, const std::string& value) {
 std::string Percent(int64_t part, int64_t whole) {
     if (whole <= 0) return "\xE2\x80\x93";
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f%%", 100.0 * static_cast<double>(part) /
-                                                   static_cast<double>(whole));
+    std::snprintf(text, sizeof text, "%.1f%%",
+                  100.0 * static_cast<double>(part) / static_cast<double>(whole));
     return text;
 }
 
@@ -72,9 +72,12 @@ bool ReadFilter(const PageInput& in, LedgerFilter* filter, std::string* why) {
 
 bool ReadPeriod(const PageInput& in, Period* period, std::string* why) {
     std::string p = Param(in, "period");
-    if (p.empty() || p == "day") *period = Period::Day;
-    else if (p == "week") *period = Period::Week;
-    else if (p == "month") *period = Period::Month;
+    if (p.empty() || p == "day")
+        *period = Period::Day;
+    else if (p == "week")
+        *period = Period::Week;
+    else if (p == "month")
+        *period = Period::Month;
     else {
         *why = "the period is day, week or month";
         return false;
@@ -100,8 +103,8 @@ std::string QueryText(const LedgerFilter& f) {
 
 std::string TotalsCells(const MoneyTotals& t) {
     std::string cells = "<td class=\"n\">" + std::to_string(t.games) + "</td>";
-    for (int64_t v : {t.moneyIn, t.stakes, t.prizesToBank, t.prizesToCredit, t.takenOut,
-                      t.payouts, t.Net()})
+    for (int64_t v :
+         {t.moneyIn, t.stakes, t.prizesToBank, t.prizesToCredit, t.takenOut, t.payouts, t.Net()})
         cells += "<td class=\"n\">" + Money(v) + "</td>";
     return cells;
 }
@@ -118,10 +121,9 @@ std::string PeriodLabel(Period period, const std::string& key) {
 
 PageOutput MessagePage(const std::string& title, const std::string& csrf, const std::string& cls,
                        const std::string& text, int status) {
-    return PageOutput{status,
-                      Page(title, Tab::Actions, csrf,
-                           "<p class=\"" + cls + "\">" + Escape(text) +
-                               "</p><p><a href=\"/actions\">Back to the actions</a></p>")};
+    return PageOutput{status, Page(title, Tab::Actions, csrf,
+                                   "<p class=\"" + cls + "\">" + Escape(text) +
+                                       "</p><p><a href=\"/actions\">Back to the actions</a></p>")};
 }
 
 PageOutput OverviewPage(const PageInput& in) {
@@ -135,8 +137,8 @@ PageOutput OverviewPage(const PageInput& in) {
         !in.ledger->SinceLastPayout(&payoutTime, &sincePayout, &error))
         return Failure(in, Tab::Overview, "Overview", error);
     AuditReading audit = ReadAudit(in.folder);
-    std::string body = "<div class=\"cards\">" + Card("Credit now", Money(credit)) +
-                       Card("Bank now", Money(bank));
+    std::string body =
+        "<div class=\"cards\">" + Card("Credit now", Money(credit)) + Card("Bank now", Money(bank));
     if (audit.present) {
         float balance = audit.record.balance[0];
         int band = PayoutBandOf(balance);
@@ -154,11 +156,11 @@ PageOutput OverviewPage(const PageInput& in) {
         body += Card("Payout % on the meters",
                      Percent(audit.record.counter[27], int64_t{50} * audit.record.counter[0]));
     body += "</div><p class=\"note\">Takings are stakes less prizes. ";
-    body += payoutTime.empty() ? std::string("The bank has never been paid out.")
-                               : "The last cash collection was at " + LocalTimeText(payoutTime) +
-                                     "; since then " + std::to_string(sincePayout.games) +
-                                     " games, " + Money(sincePayout.stakes) + " staked, " +
-                                     Money(sincePayout.Prizes()) + " won.";
+    body += payoutTime.empty()
+                ? std::string("The bank has never been paid out.")
+                : "The last cash collection was at " + LocalTimeText(payoutTime) + "; since then " +
+                      std::to_string(sincePayout.games) + " games, " + Money(sincePayout.stakes) +
+                      " staked, " + Money(sincePayout.Prizes()) + " won.";
     body += "</p>";
     if (!audit.present) body += "<p class=\"warn\">" + Escape(audit.problem) + "</p>";
 
@@ -189,11 +191,10 @@ PageOutput MetersPage(const PageInput& in) {
                                     "<p class=\"warn\">" + Escape(audit.problem) + "</p>")};
     const AuditRecord& r = audit.record;
     int band = PayoutBandOf(r.balance[0]);
-    std::string body =
-        "<div class=\"cards\">" + Card("Payout balance", Decimal(r.balance[0])) +
-        Card("Payout band", std::to_string(band) + " (" + BandRanges[band] + ")") +
-        Card("Second balance", Decimal(r.balance[1])) +
-        Card("Record first written", audit.firstDate + " (MM/DD/YY)") + "</div>";
+    std::string body = "<div class=\"cards\">" + Card("Payout balance", Decimal(r.balance[0])) +
+                       Card("Payout band", std::to_string(band) + " (" + BandRanges[band] + ")") +
+                       Card("Second balance", Decimal(r.balance[1])) +
+                       Card("Record first written", audit.firstDate + " (MM/DD/YY)") + "</div>";
     struct Group {
         const char* name;
         std::vector<int> ids;
@@ -202,9 +203,12 @@ PageOutput MetersPage(const PageInput& in) {
     for (int id = 11; id <= 25; ++id) prizes.push_back(id);
     for (int id = 1; id <= 7; ++id) bands.push_back(id);
     for (int id = 28; id <= 34; ++id) bands.push_back(id);
-    const Group groups[] = {{"Games", {0, 35, 26, 36, 37, 38}}, {"Bands", bands},
-                            {"Questions", {9, 10}},          {"Prizes", prizes},
-                            {"Time", {39}},                  {"Reserved", {8, 40, 41}}};
+    const Group groups[] = {{"Games", {0, 35, 26, 36, 37, 38}},
+                            {"Bands", bands},
+                            {"Questions", {9, 10}},
+                            {"Prizes", prizes},
+                            {"Time", {39}},
+                            {"Reserved", {8, 40, 41}}};
     for (const Group& g : groups) {
         body += std::string("<h2>") + g.name +
                 "</h2><div class=\"scroll\"><table><tr><th class=\"n\">counter</th><th>meaning"
@@ -236,7 +240,8 @@ PageOutput MoneyPage(const PageInput& in) {
     std::string beforeText = Param(in, "before");
     int64_t before = 0;
     if (!beforeText.empty()) {
-        if (beforeText.size() > 18 || beforeText.find_first_not_of("0123456789") != std::string::npos)
+        if (beforeText.size() > 18 ||
+            beforeText.find_first_not_of("0123456789") != std::string::npos)
             return BadRequest(in, Tab::Money, "Money", "not a ledger position");
         before = std::stoll(beforeText);
     }
@@ -246,8 +251,9 @@ PageOutput MoneyPage(const PageInput& in) {
     if (!in.ledger->Page(filter, before, LedgerPageRows, &rows, &more, &error))
         return Failure(in, Tab::Money, "Money", error);
 
-    std::string body = "<h2>Ledger</h2><form class=\"filter\" method=\"get\" action=\"/money\">"
-                       "<label>Kind<select name=\"kind\"><option value=\"\">all</option>";
+    std::string body =
+        "<h2>Ledger</h2><form class=\"filter\" method=\"get\" action=\"/money\">"
+        "<label>Kind<select name=\"kind\"><option value=\"\">all</option>";
     for (EntryKind k : AllKinds)
         body += std::string("<option value=\"") + KindKey(k) + "\"" +
                 (!filter.anyKind && filter.kind == k ? " selected" : "") + ">" + KindName(k) +
@@ -256,9 +262,10 @@ PageOutput MoneyPage(const PageInput& in) {
             Escape(filter.from) + "\"></label><label>To<input type=\"date\" name=\"to\" value=\"" +
             Escape(filter.to) + "\"></label><button>Show</button> <a href=\"/money.csv" +
             QueryText(filter) + "\">CSV of these changes</a></form>";
-    body += "<div class=\"scroll\"><table><tr><th class=\"n\">change</th><th>time</th><th>kind"
-            "</th><th>request</th><th>client</th><th class=\"n\">amount</th><th class=\"n\">"
-            "credit after</th><th class=\"n\">bank after</th></tr>";
+    body +=
+        "<div class=\"scroll\"><table><tr><th class=\"n\">change</th><th>time</th><th>kind"
+        "</th><th>request</th><th>client</th><th class=\"n\">amount</th><th class=\"n\">"
+        "credit after</th><th class=\"n\">bank after</th></tr>";
     for (const LedgerEntry& e : rows)
         body += "<tr><td class=\"n\">" + std::to_string(e.id) + "</td><td>" +
                 Escape(LocalTimeText(e.time)) + "</td><td>" + KindName(e.kind) + "</td><td>" +
@@ -279,9 +286,12 @@ PageOutput MoneyPage(const PageInput& in) {
     std::string rfrom = Param(in, "rfrom"), rto = Param(in, "rto");
     if (!in.ledger->Report(period, rfrom, rto, &report, &sum, &error))
         return Failure(in, Tab::Money, "Money", error);
-    const char* periodKey = period == Period::Day ? "day" : period == Period::Week ? "week" : "month";
-    body += "<h2>Report</h2><form class=\"filter\" method=\"get\" action=\"/money\">"
-            "<label>Per<select name=\"period\">";
+    const char* periodKey = period == Period::Day    ? "day"
+                            : period == Period::Week ? "week"
+                                                     : "month";
+    body +=
+        "<h2>Report</h2><form class=\"filter\" method=\"get\" action=\"/money\">"
+        "<label>Per<select name=\"period\">";
     for (const char* p : {"day", "week", "month"})
         body += std::string("<option") + (std::string(p) == periodKey ? " selected" : "") + ">" +
                 p + "</option>";
@@ -290,18 +300,19 @@ PageOutput MoneyPage(const PageInput& in) {
                               (rto.empty() ? "" : "&rto=" + rto);
     body += "</select></label><label>From<input type=\"date\" name=\"rfrom\" value=\"" +
             Escape(rfrom) + "\"></label><label>To<input type=\"date\" name=\"rto\" value=\"" +
-            Escape(rto) + "\"></label><button>Report</button> <a href=\"/report.csv" +
-            reportQuery + "\">CSV of this report</a></form>";
+            Escape(rto) + "\"></label><button>Report</button> <a href=\"/report.csv" + reportQuery +
+            "\">CSV of this report</a></form>";
     body += "<div class=\"scroll\"><table><tr><th>" + std::string(periodKey) + "</th>" +
             TotalsHeads + "</tr>";
     for (const PeriodRow& p : report)
         body += "<tr><td>" + Escape(PeriodLabel(period, p.period)) + "</td>" +
                 TotalsCells(p.totals) + "</tr>";
     body += "<tr><th>total</th>" + TotalsCells(sum) + "</tr></table></div>";
-    body += "<p class=\"note\">Times are local. The service records requests only: a CADD on the"
-            " connection that staked just before is the pence of a prize paid to the credit, any"
-            " other is money put in; a CUSE of 50 is a stake, any other credit taken out. Net is"
-            " stakes less prizes.</p>";
+    body +=
+        "<p class=\"note\">Times are local. The service records requests only: a CADD on the"
+        " connection that staked just before is the pence of a prize paid to the credit, any"
+        " other is money put in; a CUSE of 50 is a stake, any other credit taken out. Net is"
+        " stakes less prizes.</p>";
     return PageOutput{200, Page("Money", Tab::Money, in.csrf, body)};
 }
 
@@ -327,8 +338,9 @@ PageOutput ReportCsv(const PageInput& in) {
     MoneyTotals sum;
     if (!in.ledger->Report(period, Param(in, "rfrom"), Param(in, "rto"), &report, &sum, &error))
         return PageOutput{500, error + "\n", "text/plain"};
-    std::string csv = "period,games,money_in,stakes,prizes_to_bank,prizes_to_credit,taken_out,"
-                      "payouts,net\r\n";
+    std::string csv =
+        "period,games,money_in,stakes,prizes_to_bank,prizes_to_credit,taken_out,"
+        "payouts,net\r\n";
     auto line = [&](const std::string& label, const MoneyTotals& t) {
         csv += CsvField(label) + "," + std::to_string(t.games);
         for (int64_t v : {t.moneyIn, t.stakes, t.prizesToBank, t.prizesToCredit, t.takenOut,
@@ -347,11 +359,12 @@ PageOutput GamesPage(const PageInput& in) {
     if (!ReadRecall(in.folder, &games, &problem))
         return PageOutput{200, Page("Games", Tab::Games, in.csrf,
                                     "<p class=\"warn\">" + Escape(problem) + "</p>")};
-    std::string body = "<p class=\"note\">The last " + std::to_string(games.size()) +
-                       " games, newest first.</p>";
+    std::string body =
+        "<p class=\"note\">The last " + std::to_string(games.size()) + " games, newest first.</p>";
     for (auto g = games.rbegin(); g != games.rend(); ++g) {
         body += "<h2>" + Escape(g->started) + " \xE2\x80\x93 band " + std::to_string(g->band) +
-                ", prize " + Money(g->prize) + (g->payment.empty() ? "" : " (" + Escape(g->payment) + ")") +
+                ", prize " + Money(g->prize) +
+                (g->payment.empty() ? "" : " (" + Escape(g->payment) + ")") +
                 "</h2><div class=\"scroll\"><table><tr><th>question</th><th>right answer</th>"
                 "<th>player</th><th class=\"n\">seconds</th></tr>";
         for (const RecalledQuestion& q : g->questions)
@@ -375,11 +388,12 @@ PageOutput EventsPage(const PageInput& in) {
     for (EventKind k : {EventKind::StartUp, EventKind::Shutdown, EventKind::FailedPayment,
                         EventKind::LatePayment, EventKind::ResumedGame, EventKind::Fault})
         body += Card(EventKindName(k), std::to_string(counts[EventKindName(k)]));
-    body += "</div><h2>From the cabinet's log, newest first</h2><div class=\"scroll\"><table>"
-            "<tr><th>time (DD/MM/YY)</th><th>event</th><th>message</th></tr>";
+    body +=
+        "</div><h2>From the cabinet's log, newest first</h2><div class=\"scroll\"><table>"
+        "<tr><th>time (day/month/year)</th><th>event</th><th>message</th></tr>";
     for (auto e = events.rbegin(); e != events.rend(); ++e)
-        body += "<tr><td>" + Escape(e->time) + "</td><td>" + EventKindName(e->kind) +
-                "</td><td>" + Escape(e->text) + "</td></tr>";
+        body += "<tr><td>" + Escape(e->time) + "</td><td>" + EventKindName(e->kind) + "</td><td>" +
+                Escape(e->text) + "</td></tr>";
     if (events.empty()) body += "<tr><td colspan=\"3\">no events</td></tr>";
     body += "</table></div>";
     return PageOutput{200, Page("Events", Tab::Events, in.csrf, body)};
@@ -398,13 +412,15 @@ PageOutput ActionsPage(const PageInput& in) {
     for (int p : {10, 20, 50, 100, 200, 500, 1000})
         body += "<option value=\"" + std::to_string(p) + "\"" + (p == 100 ? " selected" : "") +
                 ">" + Money(p) + "</option>";
-    body += "</select></label> <button>Insert\xE2\x80\xA6</button></form>"
-            "<h2>Pay out the bank (cash collection)</h2><p>The bank holds <strong>" +
-            Money(bank) + "</strong>; the credit is " + Money(credit) + ".</p>";
+    body +=
+        "</select></label> <button>Insert\xE2\x80\xA6</button></form>"
+        "<h2>Pay out the bank (cash collection)</h2><p>The bank holds <strong>" +
+        Money(bank) + "</strong>; the credit is " + Money(credit) + ".</p>";
     if (bank > 0)
         body += "<form method=\"post\" action=\"/actions/payout\">" + CsrfField(in.csrf) +
                 "<input type=\"hidden\" name=\"pence\" value=\"" + std::to_string(bank) +
-                "\"><button class=\"danger\">Pay out " + Money(bank) + "\xE2\x80\xA6</button></form>";
+                "\"><button class=\"danger\">Pay out " + Money(bank) +
+                "\xE2\x80\xA6</button></form>";
     else
         body += "<p class=\"note\">There is nothing to pay out.</p>";
     return PageOutput{200, Page("Actions", Tab::Actions, in.csrf, body)};

@@ -18,7 +18,9 @@ struct PageInput {
 struct PageOutput {
     PageOutput(int status, std::string body, std::string contentType = "text/html; charset=utf-8",
                std::string fileName = "")
-        : status(status), body(std::move(body)), contentType(std::move(contentType)),
+        : status(status),
+          body(std::move(body)),
+          contentType(std::move(contentType)),
           fileName(std::move(fileName)) {}
     int status;
     std::string body;

@@ -29,8 +29,8 @@ bool WritePasswordFile(const std::string& path, const std::string& password, std
         *error = "cannot write " + temporary;
         return false;
     }
-    std::filesystem::permissions(temporary, std::filesystem::perms::owner_read |
-                                                std::filesystem::perms::owner_write);
+    std::filesystem::permissions(
+        temporary, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     bool ok = std::fprintf(f, "%s\n", hash) > 0;
     ok = (std::fflush(f) == 0) && ok;
     ok = (std::fclose(f) == 0) && ok;

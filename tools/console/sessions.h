@@ -14,8 +14,8 @@ struct Session {
     std::string csrf;   // every form of the session carries it
     std::string label;  // names the session in the log without giving its token away
     bool signedIn = false;
-    SessionClock::time_point expires;  // idle end, never past `ends`
-    SessionClock::time_point ends;     // whole-life end
+    SessionClock::time_point expires;                  // idle end, never past `ends`
+    SessionClock::time_point ends;                     // whole-life end
     std::map<std::string, std::string> confirmations;  // one-use token -> the action confirmed
 };
 

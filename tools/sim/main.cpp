@@ -26,6 +26,7 @@ int Usage() {
         stderr,
         "usage: brindlemark-sim [--games N] [--seed S] [--skill P | --skill P1,P2,P3]\n"
         "                       [--port N] [--cash-out PENCE] [--frames] [--stage DIR]\n"
+        "                       [--folder DIR]\n"
         "  --skill     chance of a right answer, for all grades or for grades 1, 2, 3\n"
         "  --port      play against the credit service on 127.0.0.1:N (default: one in\n"
         "              memory)\n"
@@ -33,7 +34,9 @@ int Usage() {
         "              takes its money away (asked of the service as a stake) when they\n"
         "              reach PENCE, 200 to 9000 (default 2000)\n"
         "  --frames    draw every frame as the cabinet would (slower)\n"
-        "  --stage     the cabinet's files (default: the build's stage folder)\n");
+        "  --stage     the cabinet's files (default: the build's stage folder)\n"
+        "  --folder    the cabinet's working folder (audit record, log), kept after the run\n"
+        "              (default: one in memory, removed at the end)\n");
     return 2;
 }
 
@@ -63,11 +66,19 @@ bool ParseNumber(const char* text, uint64_t limit, uint64_t& value) {
 // The cabinet's working folder for the run: the staged files linked in, records
 // written apart. It is kept in memory where possible, since the record is written
 // and flushed after every game.
-std::filesystem::path MakeWorkFolder(const std::filesystem::path& stage) {
-    std::filesystem::path work = MakeMemoryFolder("brindlemark-sim");
-    if (work.empty()) return work;
+// A folder named by the caller is used (and made) instead, and kept.
+std::filesystem::path MakeWorkFolder(const std::filesystem::path& stage,
+                                     const std::filesystem::path& kept) {
+    std::error_code failed;
+    if (!kept.empty() && !std::filesystem::is_directory(kept))
+        std::filesystem::create_directories(kept, failed);
+    std::filesystem::path work = kept.empty()
+                                     ? std::filesystem::path(MakeMemoryFolder("brindlemark-sim"))
+                                     : std::filesystem::absolute(kept, failed);
+    if (work.empty() || failed || !std::filesystem::is_directory(work)) return {};
     for (const char* item : {"Graphic_resource", "sounds", "Questions"})
-        if (std::filesystem::exists(stage / item))
+        if (std::filesystem::exists(stage / item) &&
+            !std::filesystem::exists(std::filesystem::symlink_status(work / item)))
             std::filesystem::create_directory_symlink(std::filesystem::absolute(stage / item),
                                                       work / item);
     return work;
@@ -87,6 +98,7 @@ std::filesystem::path DefaultStage(const char* argv0) {
 int main(int argc, char** argv) {
     SimSettings settings;
     std::filesystem::path stage = DefaultStage(argv[0]);
+    std::filesystem::path keptFolder;
     uint16_t realPort = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -106,6 +118,8 @@ int main(int argc, char** argv) {
             settings.cashOut = static_cast<int64_t>(v);
         } else if (a == "--stage" && hasValue) {
             stage = argv[++i];
+        } else if (a == "--folder" && hasValue && argv[i + 1][0] != '\0') {
+            keptFolder = argv[++i];
         } else {
             return Usage();
         }
@@ -127,7 +141,7 @@ int main(int argc, char** argv) {
     money.startBank = PlayerExchange("BGET\r\n");
 
     std::filesystem::path old = std::filesystem::current_path();
-    std::filesystem::path work = MakeWorkFolder(stage);
+    std::filesystem::path work = MakeWorkFolder(stage, keptFolder);
     if (work.empty()) {
         std::fprintf(stderr, "brindlemark-sim: cannot make a working folder\n");
         return 1;
@@ -159,7 +173,7 @@ int main(int argc, char** argv) {
     ClosePlayerLine();
     if (memoryService) StopMemoryService();
     std::filesystem::current_path(old);
-    std::filesystem::remove_all(work);
+    if (keptFolder.empty()) std::filesystem::remove_all(work);
     if (exitCode != 0) {
         std::fprintf(stderr, "brindlemark-sim: the cabinet ended with code %d\n", exitCode);
         return 1;
