@@ -5,19 +5,54 @@
 #include <cstdio>
 #include <ctime>
 #include <map>
+#include <string_view>
 
 namespace {
-// The kind of the ledger row `l` as a number in EntryKind's order (see ledger_reader.h). The
-// look-back for a prize's stake runs over the primary key: at most 64 rows.
-constexpr const char* KindSql =
-    "(CASE l.request"
-    " WHEN 'CADD' THEN CASE WHEN EXISTS (SELECT 1 FROM ledger g WHERE g.id < l.id"
-    "   AND g.id >= l.id - 64 AND g.client = l.client AND g.request = 'CUSE' AND g.amount = 50)"
-    "   THEN 3 ELSE 0 END"
-    " WHEN 'CUSE' THEN CASE WHEN l.amount = 50 THEN 1 ELSE 4 END"
-    " WHEN 'BADD' THEN 2 WHEN 'PAYO' THEN 5 ELSE 6 END)";
+// How far back a CADD's sender is looked for.
+constexpr int64_t SenderLookBack = 64;
 
-constexpr const char* Columns = "l.id, l.time, l.client, l.request, l.amount, l.credit, l.bank";
+// One change as read, its texts pointing into the statement's row.
+struct LedgerView {
+    int64_t id = 0;
+    std::string_view time, client, request;
+    int64_t amount = 0, credit = 0, bank = 0;
+    EntryKind kind = EntryKind::Other;
+};
+
+// The kinds of the changes, read oldest first: each sender's previous change is remembered.
+class Classifier {
+  public:
+    EntryKind Classify(int64_t id, std::string_view client, std::string_view request,
+                       int64_t amount) {
+        EntryKind kind = EntryKind::Other;
+        if (request == "CADD") {
+            auto it = last_.find(client);
+            bool prize =
+                it != last_.end() && id - it->second.id <= SenderLookBack &&
+                (it->second.kind == EntryKind::Stake || it->second.kind == EntryKind::PrizeToBank);
+            kind = prize ? EntryKind::PrizeToCredit : EntryKind::MoneyIn;
+        } else if (request == "CUSE") {
+            kind = amount == 50 ? EntryKind::Stake : EntryKind::TakenOut;
+        } else if (request == "BADD") {
+            kind = EntryKind::PrizeToBank;
+        } else if (request == "PAYO") {
+            kind = EntryKind::Payout;
+        }
+        if (last_.size() > 4096)
+            std::erase_if(last_, [id](const auto& e) { return id - e.second.id > SenderLookBack; });
+        auto it = last_.find(client);
+        if (it == last_.end()) it = last_.emplace(std::string(client), Last{}).first;
+        it->second = Last{id, kind};
+        return kind;
+    }
+
+  private:
+    struct Last {
+        int64_t id = 0;
+        EntryKind kind = EntryKind::Other;
+    };
+    std::map<std::string, Last, std::less<>> last_;
+};
 
 struct Statement {
     sqlite3_stmt* s = nullptr;
@@ -103,6 +138,16 @@ std::string LocalDateOf(std::time_t t, int addDays) {
                   tm.tm_mday);
     return text;
 }
+// The local date of the Monday starting the week of a local date.
+std::string WeekStartOf(const std::string& date) {
+    std::tm tm;
+    if (!ParseDate(date, &tm)) return date;
+    tm.tm_hour = 12;
+    std::time_t t = std::mktime(&tm);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return LocalDateOf(t, -((local.tm_wday + 6) % 7));
+}
 }  // namespace
 
 const char* KindName(EntryKind kind) {
@@ -178,6 +223,16 @@ std::string LocalToday() {
     return LocalDateOf(std::time(nullptr), 0);
 }
 
+std::string UtcDaysAgo(int days) {
+    std::time_t t = std::time(nullptr) - static_cast<std::time_t>(days) * 86400;
+    std::tm utc{};
+    gmtime_r(&t, &utc);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.000Z", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text;
+}
+
 std::string LocalWeekStart() {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -232,8 +287,10 @@ bool LedgerReader::Balances(int64_t* credit, int64_t* bank, std::string* error) 
 
 bool LedgerReader::FirstIdAt(const std::string& utcTime, int64_t* id, std::string* error) {
     Statement bounds, probe;
-    if (!Prepare(db_, "SELECT ifnull(min(id), 1), ifnull(max(id), 0) FROM ledger", &bounds,
-                 error) ||
+    if (!Prepare(db_,
+                 "SELECT ifnull((SELECT min(id) FROM ledger), 1), ifnull((SELECT max(id) FROM "
+                 "ledger), 0)",
+                 &bounds, error) ||
         !Prepare(db_, "SELECT id, time FROM ledger WHERE id >= ?1 ORDER BY id LIMIT 1", &probe,
                  error))
         return false;
@@ -254,49 +311,82 @@ bool LedgerReader::FirstIdAt(const std::string& utcTime, int64_t* id, std::strin
     return true;
 }
 
-bool LedgerReader::Totals(int64_t first, int64_t last, MoneyTotals* totals, std::string* error) {
-    *totals = MoneyTotals{};
+bool LedgerReader::LastId(int64_t* id, std::string* error) {
     Statement st;
-    std::string sql = std::string("SELECT ") + KindSql +
-                      " AS k, count(*), sum(l.amount) FROM ledger l"
-                      " WHERE l.id BETWEEN ?1 AND ?2 GROUP BY k";
-    if (!Prepare(db_, sql, &st, error)) return false;
-    sqlite3_bind_int64(st.s, 1, first);
+    if (!Prepare(db_, "SELECT ifnull((SELECT max(id) FROM ledger), 0)", &st, error)) return false;
+    if (sqlite3_step(st.s) != SQLITE_ROW) return Done(db_, SQLITE_ERROR, error);
+    *id = sqlite3_column_int64(st.s, 0);
+    return true;
+}
+
+template <class Visit>
+bool LedgerReader::Scan(int64_t first, int64_t last, Visit visit, std::string* error) {
+    Statement st;
+    if (!Prepare(db_,
+                 "SELECT id, time, client, request, amount, credit, bank FROM ledger"
+                 " WHERE id BETWEEN ?1 AND ?2 ORDER BY id",
+                 &st, error))
+        return false;
+    sqlite3_bind_int64(st.s, 1, first > SenderLookBack ? first - SenderLookBack : 0);
     sqlite3_bind_int64(st.s, 2, last);
+    Classifier classifier;
+    auto view = [&st](int column) {
+        const unsigned char* t = sqlite3_column_text(st.s, column);
+        return t ? std::string_view(reinterpret_cast<const char*>(t),
+                                    static_cast<size_t>(sqlite3_column_bytes(st.s, column)))
+                 : std::string_view();
+    };
     int rc;
-    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW)
-        AddToTotals(static_cast<EntryKind>(sqlite3_column_int(st.s, 0)),
-                    sqlite3_column_int64(st.s, 1), sqlite3_column_int64(st.s, 2), totals);
+    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
+        LedgerView row;
+        row.id = sqlite3_column_int64(st.s, 0);
+        row.time = view(1);
+        row.client = view(2);
+        row.request = view(3);
+        row.amount = sqlite3_column_int64(st.s, 4);
+        row.credit = sqlite3_column_int64(st.s, 5);
+        row.bank = sqlite3_column_int64(st.s, 6);
+        row.kind = classifier.Classify(row.id, row.client, row.request, row.amount);
+        if (row.id >= first && !visit(row)) return true;
+    }
     return Done(db_, rc, error);
 }
 
-bool LedgerReader::TotalsSince(const std::string& utcTime, MoneyTotals* totals,
-                               std::string* error) {
+bool LedgerReader::ReadOverview(const std::string& todayUtc, const std::string& weekUtc,
+                                const std::string& horizonUtc, Overview* overview,
+                                std::string* error) {
     std::lock_guard lock(mutex_);
-    int64_t first = 0;
-    return FirstIdAt(utcTime, &first, error) && Totals(first, INT64_MAX, totals, error);
-}
-
-bool LedgerReader::SinceLastPayout(std::string* payoutTime, MoneyTotals* totals,
-                                   std::string* error) {
-    std::lock_guard lock(mutex_);
+    *overview = Overview{};
+    int64_t today = 0, week = 0, payout = 0, horizon = 0;
     Statement st;
     // The service keeps a partial index of its payout rows: this is one index look-up.
-    if (!Prepare(db_,
+    if (!FirstIdAt(todayUtc, &today, error) || !FirstIdAt(weekUtc, &week, error) ||
+        !Prepare(db_,
                  "SELECT id, time FROM ledger WHERE id = (SELECT max(id) FROM ledger"
                  " WHERE request = 'PAYO')",
                  &st, error))
         return false;
     int rc = sqlite3_step(st.s);
-    int64_t after = 0;
-    payoutTime->clear();
     if (rc == SQLITE_ROW) {
-        after = sqlite3_column_int64(st.s, 0);
-        *payoutTime = Text(st.s, 1);
+        payout = sqlite3_column_int64(st.s, 0);
+        overview->payoutTime = Text(st.s, 1);
     } else if (!Done(db_, rc, error)) {
         return false;
     }
-    return Totals(after + 1, INT64_MAX, totals, error);
+    if (!FirstIdAt(horizonUtc, &horizon, error)) return false;
+    if (payout + 1 < horizon) {
+        overview->sinceHorizon = true;
+        payout = horizon - 1;
+    }
+    return Scan(
+        std::min(week, payout + 1), INT64_MAX,
+        [&](const LedgerView& row) {
+            if (row.id >= today) AddToTotals(row.kind, 1, row.amount, &overview->today);
+            if (row.id >= week) AddToTotals(row.kind, 1, row.amount, &overview->week);
+            if (row.id > payout) AddToTotals(row.kind, 1, row.amount, &overview->sincePayout);
+            return true;
+        },
+        error);
 }
 
 bool LedgerReader::IdRange(const LedgerFilter& filter, int64_t* first, int64_t* last,
@@ -322,27 +412,22 @@ bool LedgerReader::IdRange(const LedgerFilter& filter, int64_t* first, int64_t* 
     return true;
 }
 
-bool LedgerReader::Rows(const std::string& sql, const std::vector<int64_t>& numbers,
-                        std::vector<LedgerEntry>* rows, std::string* error) {
-    Statement st;
-    if (!Prepare(db_, sql, &st, error)) return false;
-    for (size_t i = 0; i < numbers.size(); ++i)
-        sqlite3_bind_int64(st.s, static_cast<int>(i + 1), numbers[i]);
-    int rc;
-    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
-        LedgerEntry e;
-        e.id = sqlite3_column_int64(st.s, 0);
-        e.time = Text(st.s, 1);
-        e.client = Text(st.s, 2);
-        e.request = Text(st.s, 3);
-        e.amount = sqlite3_column_int64(st.s, 4);
-        e.credit = sqlite3_column_int64(st.s, 5);
-        e.bank = sqlite3_column_int64(st.s, 6);
-        e.kind = static_cast<EntryKind>(sqlite3_column_int(st.s, 7));
-        rows->push_back(std::move(e));
-    }
-    return Done(db_, rc, error);
+namespace {
+LedgerEntry Entry(const LedgerView& v) {
+    return LedgerEntry{v.id,
+                       std::string(v.time),
+                       std::string(v.client),
+                       std::string(v.request),
+                       v.amount,
+                       v.credit,
+                       v.bank,
+                       v.kind};
 }
+
+bool Matches(const LedgerFilter& filter, EntryKind kind) {
+    return filter.anyKind || filter.kind == kind;
+}
+}  // namespace
 
 bool LedgerReader::Page(const LedgerFilter& filter, int64_t before, int count,
                         std::vector<LedgerEntry>* rows, bool* more, std::string* error) {
@@ -350,14 +435,29 @@ bool LedgerReader::Page(const LedgerFilter& filter, int64_t before, int count,
     int64_t first, last;
     if (!IdRange(filter, &first, &last, error)) return false;
     if (before > 0 && before - 1 < last) last = before - 1;
-    std::string sql = std::string("SELECT * FROM (SELECT ") + Columns + ", " + KindSql +
-                      " AS k FROM ledger l WHERE l.id BETWEEN ?1 AND ?2 ORDER BY l.id DESC)" +
-                      (filter.anyKind ? "" : " WHERE k = ?4") + " LIMIT ?3";
-    std::vector<int64_t> numbers{first, last, count + 1};
-    if (!filter.anyKind) numbers.push_back(static_cast<int64_t>(filter.kind));
-    if (!Rows(sql, numbers, rows, error)) return false;
-    *more = rows->size() > static_cast<size_t>(count);
-    if (*more) rows->pop_back();
+    if (last == INT64_MAX && !LastId(&last, error)) return false;
+    // Newest first: windows read backwards, each scanned forwards for the kinds.
+    const int64_t window = 512;
+    *more = false;
+    for (int64_t high = last; high >= first && high > 0; high -= window) {
+        int64_t low = std::max(first, high - window + 1);
+        std::vector<LedgerEntry> found;
+        if (!Scan(
+                low, high,
+                [&](const LedgerView& row) {
+                    if (Matches(filter, row.kind)) found.push_back(Entry(row));
+                    return true;
+                },
+                error))
+            return false;
+        for (auto it = found.rbegin(); it != found.rend(); ++it) {
+            if (rows->size() == static_cast<size_t>(count)) {
+                *more = true;
+                return true;
+            }
+            rows->push_back(std::move(*it));
+        }
+    }
     return true;
 }
 
@@ -366,12 +466,13 @@ bool LedgerReader::All(const LedgerFilter& filter, std::vector<LedgerEntry>* row
     std::lock_guard lock(mutex_);
     int64_t first, last;
     if (!IdRange(filter, &first, &last, error)) return false;
-    std::string sql = std::string("SELECT * FROM (SELECT ") + Columns + ", " + KindSql +
-                      " AS k FROM ledger l WHERE l.id BETWEEN ?1 AND ?2 ORDER BY l.id)" +
-                      (filter.anyKind ? "" : " WHERE k = ?3");
-    std::vector<int64_t> numbers{first, last};
-    if (!filter.anyKind) numbers.push_back(static_cast<int64_t>(filter.kind));
-    return Rows(sql, numbers, rows, error);
+    return Scan(
+        first, last,
+        [&](const LedgerView& row) {
+            if (Matches(filter, row.kind)) rows->push_back(Entry(row));
+            return true;
+        },
+        error);
 }
 
 bool LedgerReader::Report(Period period, const std::string& from, const std::string& to,
@@ -381,48 +482,45 @@ bool LedgerReader::Report(Period period, const std::string& from, const std::str
     filter.from = from, filter.to = to;
     int64_t first, last;
     if (!IdRange(filter, &first, &last, error)) return false;
-    const char* key = period == Period::Day ? "date(substr(l.time, 1, 19), 'localtime')"
-                      : period == Period::Week
-                          ? "date(substr(l.time, 1, 19), 'localtime', 'weekday 0', '-6 days')"
-                          : "strftime('%Y-%m', substr(l.time, 1, 19), 'localtime')";
-    std::string sql = std::string("SELECT ") + key + " AS p, " + KindSql +
-                      " AS k, count(*), sum(l.amount) FROM ledger l"
-                      " WHERE l.id BETWEEN ?1 AND ?2 GROUP BY p, k ORDER BY p";
-    Statement st;
-    if (!Prepare(db_, sql, &st, error)) return false;
-    sqlite3_bind_int64(st.s, 1, first);
-    sqlite3_bind_int64(st.s, 2, last);
     *sum = MoneyTotals{};
-    int rc;
-    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
-        std::string p = Text(st.s, 0);
-        if (rows->empty() || rows->back().period != p) rows->push_back(PeriodRow{p, {}});
-        EntryKind k = static_cast<EntryKind>(sqlite3_column_int(st.s, 1));
-        int64_t n = sqlite3_column_int64(st.s, 2), amount = sqlite3_column_int64(st.s, 3);
-        AddToTotals(k, n, amount, &rows->back().totals);
-        AddToTotals(k, n, amount, sum);
-    }
-    return Done(db_, rc, error);
+    // A change's local period depends only on its UTC hour: kept for the hour.
+    std::string hour, key;
+    return Scan(
+        first, last,
+        [&](const LedgerView& row) {
+            if (row.time.substr(0, 13) != hour) {
+                hour = std::string(row.time.substr(0, 13));
+                std::string date = LocalTimeText(std::string(row.time)).substr(0, 10);
+                key = period == Period::Day    ? date
+                      : period == Period::Week ? WeekStartOf(date)
+                                               : date.substr(0, 7);
+            }
+            if (rows->empty() || rows->back().period != key) rows->push_back(PeriodRow{key, {}});
+            AddToTotals(row.kind, 1, row.amount, &rows->back().totals);
+            AddToTotals(row.kind, 1, row.amount, sum);
+            return true;
+        },
+        error);
 }
 
 std::vector<std::string> LedgerReader::OverviewPlan() {
     std::lock_guard lock(mutex_);
     std::vector<std::string> lines;
-    const std::string queries[] = {
+    const char* queries[] = {
         "SELECT id, time FROM ledger WHERE id >= ?1 ORDER BY id LIMIT 1",
         "SELECT id, time FROM ledger WHERE id = (SELECT max(id) FROM ledger WHERE request ="
         " 'PAYO')",
-        std::string("SELECT ") + KindSql +
-            " AS k, count(*), sum(l.amount) FROM ledger l WHERE l.id BETWEEN ?1 AND ?2 GROUP BY k",
+        "SELECT id, time, client, request, amount, credit, bank FROM ledger WHERE id BETWEEN ?1"
+        " AND ?2 ORDER BY id",
     };
-    for (const std::string& q : queries) {
+    for (const char* q : queries) {
         Statement st;
         std::string error;
-        if (!Prepare(db_, "EXPLAIN QUERY PLAN " + q, &st, &error)) {
+        if (!Prepare(db_, std::string("EXPLAIN QUERY PLAN ") + q, &st, &error)) {
             lines.push_back(error);
             continue;
         }
-        lines.push_back(q.substr(0, 60) + (q.size() > 60 ? "..." : ""));
+        lines.push_back(q);
         while (sqlite3_step(st.s) == SQLITE_ROW) lines.push_back("  " + Text(st.s, 3));
     }
     return lines;

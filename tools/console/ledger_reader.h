@@ -8,10 +8,11 @@
 
 struct sqlite3;
 
-// What a ledger change means. The service records only the request, so two kinds are told apart
-// by who sent them: a CADD on a connection that staked (CUSE of 50) shortly before is the pence
-// part of a prize; any other CADD is money put in. A CUSE of 50 is a stake (the game's stake is
-// fixed); any other CUSE is credit taken out of the cabinet.
+// What a ledger change means. The service records only the request and who sent it, so two kinds
+// are told apart by the sender's previous change (within the 64 before): a CADD whose sender's
+// previous change was a stake (CUSE of 50) or a prize to the bank is the pence part of a prize,
+// as the cabinet pays a prize on the connection it staked on; any other CADD is money put in. A
+// CUSE of 50 is a stake (the game's stake is fixed); any other CUSE is credit taken out.
 enum class EntryKind { MoneyIn, Stake, PrizeToBank, PrizeToCredit, TakenOut, Payout, Other };
 constexpr EntryKind AllKinds[] = {EntryKind::MoneyIn,     EntryKind::Stake,
                                   EntryKind::PrizeToBank, EntryKind::PrizeToCredit,
@@ -64,10 +65,17 @@ class LedgerReader {
     // Opens the database read-only (it is never written through this connection).
     bool Open(const std::string& path, std::string* error);
     bool Balances(int64_t* credit, int64_t* bank, std::string* error);
-    // The totals of the changes stamped at or after the UTC time given.
-    bool TotalsSince(const std::string& utcTime, MoneyTotals* totals, std::string* error);
-    // The time of the last cash collection (empty when none) and the totals since it.
-    bool SinceLastPayout(std::string* payoutTime, MoneyTotals* totals, std::string* error);
+    // The overview's totals in one pass: since two UTC times (today's and this week's start),
+    // and since the last cash collection, with that collection's time (empty when none). When
+    // there is no collection since the horizon (a UTC time), the totals since the horizon are
+    // given instead, so that the pass stays short however long the ledger.
+    struct Overview {
+        MoneyTotals today, week, sincePayout;
+        std::string payoutTime;
+        bool sinceHorizon = false;
+    };
+    bool ReadOverview(const std::string& todayUtc, const std::string& weekUtc,
+                      const std::string& horizonUtc, Overview* overview, std::string* error);
     // One page of the filtered ledger, newest first: the rows with ids below `before` (0: from
     // the newest), at most `count` of them. `more` tells whether older rows match.
     bool Page(const LedgerFilter& filter, int64_t before, int count, std::vector<LedgerEntry>* rows,
@@ -86,9 +94,12 @@ class LedgerReader {
     // times rise with its ids, as one writer stamps each change inside its transaction.
     bool FirstIdAt(const std::string& utcTime, int64_t* id, std::string* error);
     bool IdRange(const LedgerFilter& filter, int64_t* first, int64_t* last, std::string* error);
-    bool Totals(int64_t first, int64_t last, MoneyTotals* totals, std::string* error);
-    bool Rows(const std::string& sql, const std::vector<int64_t>& numbers,
-              std::vector<LedgerEntry>* rows, std::string* error);
+    bool LastId(int64_t* id, std::string* error);
+    // Calls `visit` for each change with an id in [first, last], oldest first, with its kind
+    // (the changes just before `first` are read too, for the kinds); false when `visit` stops it
+    // or the ledger cannot be read (then with a message).
+    template <class Visit>
+    bool Scan(int64_t first, int64_t last, Visit visit, std::string* error);
     sqlite3* db_ = nullptr;
     std::mutex mutex_;
 };
@@ -100,3 +111,5 @@ std::string UtcOfLocalDate(const std::string& localDate);
 // Today's local date, and the local date of this week's Monday.
 std::string LocalToday();
 std::string LocalWeekStart();
+// The UTC time some days before now, as the ledger writes times.
+std::string UtcDaysAgo(int days);

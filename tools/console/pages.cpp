@@ -10,6 +10,9 @@
 namespace {
 constexpr int LedgerPageRows = 50;
 constexpr size_t PlotGames = 1000;
+// The payout figure covers the changes since the last cash collection, or these last days when
+// there was none in them.
+constexpr int PayoutPercentDays = 7;
 constexpr double BandThresholds[6] = {1000, 600, 200, -400, -800, -1000};
 const char* const BandRanges[7] = {"1000 or more",      "600 to below 1000",  "200 to below 600",
                                    "-400 to below 200", "-800 to below -400", "-1000 to below -800",
@@ -129,13 +132,14 @@ PageOutput MessagePage(const std::string& title, const std::string& csrf, const 
 PageOutput OverviewPage(const PageInput& in) {
     std::string error;
     int64_t credit = 0, bank = 0;
-    MoneyTotals today, week, sincePayout;
-    std::string payoutTime;
+    LedgerReader::Overview figures;
     if (!in.ledger->Balances(&credit, &bank, &error) ||
-        !in.ledger->TotalsSince(UtcOfLocalDate(LocalToday()), &today, &error) ||
-        !in.ledger->TotalsSince(UtcOfLocalDate(LocalWeekStart()), &week, &error) ||
-        !in.ledger->SinceLastPayout(&payoutTime, &sincePayout, &error))
+        !in.ledger->ReadOverview(UtcOfLocalDate(LocalToday()), UtcOfLocalDate(LocalWeekStart()),
+                                 UtcDaysAgo(PayoutPercentDays), &figures, &error))
         return Failure(in, Tab::Overview, "Overview", error);
+    const MoneyTotals &today = figures.today, &week = figures.week,
+                      &sincePayout = figures.sincePayout;
+    const std::string& payoutTime = figures.payoutTime;
     AuditReading audit = ReadAudit(in.folder);
     std::string body =
         "<div class=\"cards\">" + Card("Credit now", Money(credit)) + Card("Bank now", Money(bank));
@@ -149,18 +153,18 @@ PageOutput OverviewPage(const PageInput& in) {
             Card("Takings today", Money(today.Net())) +
             Card("Games this week", std::to_string(week.games)) +
             Card("Takings this week", Money(week.Net())) +
-            Card(payoutTime.empty() ? "Payout % (no cash collection yet)"
-                                    : "Payout % since the last cash collection",
+            Card(figures.sinceHorizon ? "Payout % over the last 7 days"
+                                      : "Payout % since the last cash collection",
                  Percent(sincePayout.Prizes(), sincePayout.stakes));
     if (audit.present)
         body += Card("Payout % on the meters",
                      Percent(audit.record.counter[27], int64_t{50} * audit.record.counter[0]));
     body += "</div><p class=\"note\">Takings are stakes less prizes. ";
-    body += payoutTime.empty()
-                ? std::string("The bank has never been paid out.")
-                : "The last cash collection was at " + LocalTimeText(payoutTime) + "; since then " +
-                      std::to_string(sincePayout.games) + " games, " + Money(sincePayout.stakes) +
-                      " staked, " + Money(sincePayout.Prizes()) + " won.";
+    body += payoutTime.empty() ? std::string("The bank has never been paid out")
+                               : "The last cash collection was at " + LocalTimeText(payoutTime);
+    body += std::string(figures.sinceHorizon ? "; in the last 7 days " : "; since then ") +
+            std::to_string(sincePayout.games) + " games, " + Money(sincePayout.stakes) +
+            " staked, " + Money(sincePayout.Prizes()) + " won.";
     body += "</p>";
     if (!audit.present) body += "<p class=\"warn\">" + Escape(audit.problem) + "</p>";
 
