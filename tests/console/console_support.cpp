@@ -1,6 +1,9 @@
 #include "console/console_support.h"
 
 #include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <thread>
 
 #include "support/capture.h"
@@ -83,4 +86,48 @@ std::string FieldValue(const std::string& html, const std::string& name) {
     if (at == std::string::npos) return "";
     at += key.size();
     return html.substr(at, html.find('"', at) - at);
+}
+
+void WriteRecalledGame(const std::string& cabinet, long seq, int band, int beaten,
+                       const std::string& statement) {
+    static const int ladder[7][3] = {{50, 100, 150},  {50, 100, 150},  {100, 150, 200},
+                                     {100, 200, 300}, {200, 400, 500}, {300, 400, 500},
+                                     {400, 500, 600}};
+    std::filesystem::create_directories(cabinet + "/data/recall");
+    char name[32];
+    std::snprintf(name, sizeof name, "/data/recall/%08ld.json", seq);
+    int prize = beaten > 0 ? ladder[band][beaten - 1] : 0;
+    std::string questions;
+    for (int i = 0; i < 3; ++i)
+        questions += std::string(i ? "," : "") +
+                     "{\"stage\": \"rounds\", \"pack\": \"Data07.pck\", " +
+                     "\"line\": " + std::to_string(100 + i) + ", \"statement\": \"" + statement +
+                     " " + std::to_string(i) + "\", \"answer\": " + (i % 2 ? "false" : "true") +
+                     ", \"touch\": \"" +
+                     (i == 2  ? "timeout"
+                      : i % 2 ? "false"
+                              : "true") +
+                     "\", \"second_try\": false, \"joker\": " + (i == 1 ? "true" : "false") +
+                     ", \"seconds\": " + (i == 2 ? "20.0" : "4.5") + "}";
+    std::ofstream(cabinet + name)
+        << "{\"format\": 1, \"seq\": " << seq << ", \"start\": \"2026-12-09T16:50:0" << seq % 10
+        << "\", \"end\": \"2026-12-09T16:53:40\", \"stake\": 50, \"band\": " << band
+        << ", \"win_plan\": {\"band\": " << band
+        << ", \"first\": 1, \"grades\": [1, 2, 3, 2, 1, 2, "
+        << "3, 2]}, \"questions\": [" << questions
+        << "], \"right_answers\": 2, \"passes_used\": 0, "
+        << "\"jokers_used\": 1, \"big_teams\": [" << ladder[band][0] << ", " << ladder[band][1]
+        << ", " << ladder[band][2] << "], \"big_teams_beaten\": " << beaten
+        << ", \"prize\": " << prize << ", \"payment\": \"" << (prize ? "paid" : "none")
+        << "\", \"resumed\": 0}";
+}
+
+void WriteAuditRecord(const std::string& cabinet, float balance, int gamesBought) {
+    std::filesystem::create_directories(cabinet + "/data");
+    unsigned char head[176] = {};
+    std::memcpy(head, &balance, 4);  // little-endian, as the record is stored
+    std::memcpy(head + 8, &gamesBought, 4);
+    std::ofstream out(cabinet + "/data/pellwarden.rec", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(head), sizeof head);
+    out << "Brindlemark cabinet audit record, version 1.0.0.1 - Inf File Written 12/09/26";
 }

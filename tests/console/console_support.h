@@ -51,5 +51,12 @@ class ConsoleClient {
     void Keep(const httplib::Result& r);
 };
 
+// Writes a game of the recall in its documented format (data/recall/NNNNNNNN.json): questions
+// answered right until the last, a prize when big teams were beaten.
+void WriteRecalledGame(const std::string& cabinet, long seq, int band, int beaten,
+                       const std::string& statement);
+// Writes an audit record holding this payout balance and "games bought".
+void WriteAuditRecord(const std::string& cabinet, float balance, int gamesBought);
+
 // The value of a form's hidden field in a page ("" when absent).
 std::string FieldValue(const std::string& html, const std::string& name);

@@ -4,10 +4,12 @@
 // games; the actions, each confirmed once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <regex>
 #include <sstream>
 
+#include "cabinet_folder.h"
 #include "console/console_support.h"
 #include "support/capture.h"
 
@@ -305,6 +307,63 @@ TEST(ConsoleMoney, TotalsAgreeWithTheLedgerAndTheAuditAfter200Games) {
         << events;
     EXPECT_NE(events.find("<td>start-up</td>"), std::string::npos) << events;
     EXPECT_NE(events.find("<td>shutdown</td><td>Closing log"), std::string::npos) << events;
+}
+
+// The games page and the balance plot come from the recall: before there is one, both say so;
+// files that are not games, or do not parse, are passed over; statements are shown as text.
+TEST(ConsoleRecall, GamesAndTheBalancePlotComeFromTheRecall) {
+    ConsoleRig rig("console-recall");
+    ASSERT_TRUE(rig.started()) << rig.Log();
+    ConsoleClient op(rig.port());
+    ASSERT_EQ(op.SignIn(OperatorPassword), 303);
+    EXPECT_NE(op.Get("/games")->body.find("no recall yet"), std::string::npos);
+    WriteAuditRecord(rig.cabinet(), 812.5f, 3);
+    EXPECT_NE(op.Get("/")->body.find("no recall yet"), std::string::npos);
+
+    WriteRecalledGame(rig.cabinet(), 1, 3, 0, "Paris is <b>big</b> & old.");
+    WriteRecalledGame(rig.cabinet(), 2, 3, 2, "Rome lies on the Tiber.");
+    WriteRecalledGame(rig.cabinet(), 3, 2, 0, "Oslo is in Spain.");
+    std::string recall = rig.cabinet() + "/data/recall/";
+    { std::ofstream(recall + "00000004.json.tmp") << "{\"format\": 1, \"seq\": 4, \"prize\": 9"; }
+    { std::ofstream(recall + "00000005.json") << "{\"format\": 1, \"seq\": 5, \"prize\": "; }
+    { std::ofstream(recall + "00000006.json") << "{\"format\": 2, \"seq\": 6}"; }
+    { std::ofstream(recall + "notes.json") << "{\"format\": 1}"; }
+
+    std::string games = op.Get("/games")->body;
+    EXPECT_NE(games.find("The last 3 games"), std::string::npos) << games;
+    EXPECT_NE(games.find("Paris is &lt;b&gt;big&lt;/b&gt; &amp; old. 0"), std::string::npos);
+    EXPECT_EQ(games.find("<b>big</b>"), std::string::npos) << "a statement is text, not markup";
+    EXPECT_LT(games.find("Game 3 "), games.find("Game 1 ")) << "newest first";
+    EXPECT_NE(games.find("<td>Rome lies on the Tiber. 1</td><td>false</td><td>false (joker)"),
+              std::string::npos)
+        << games;
+    EXPECT_NE(games.find("<td>timeout</td><td class=\"n\">20.00</td>"), std::string::npos);
+    EXPECT_NE(games.find("prize \xC2\xA3"
+                         "2.00 (paid)"),
+              std::string::npos)
+        << games;
+
+    std::string overview = op.Get("/")->body;
+    size_t line = overview.find("<polyline");
+    ASSERT_NE(line, std::string::npos) << overview;
+    std::string points = overview.substr(line, overview.find("/>", line) - line);
+    EXPECT_EQ(std::count(points.begin(), points.end(), ','), 3) << points;
+    EXPECT_NE(overview.find("games 1 to 3"), std::string::npos);
+    size_t thresholds = 0;
+    for (size_t at = 0; (at = overview.find("stroke-dasharray", at)) != std::string::npos; ++at)
+        ++thresholds;
+    EXPECT_EQ(thresholds, 6u) << "one dashed line for each band threshold";
+
+    // Worked back from the balance now: game 3 lost (-12.5), game 2 beat two big teams of band 3
+    // (100 and 200) and won 200 (+487.5 in all), game 1 lost.
+    std::vector<RecalledGame> read;
+    std::string problem;
+    ASSERT_TRUE(ReadRecall(rig.cabinet(), &read, &problem)) << problem;
+    std::vector<double> after = BalanceHistory(read, 812.5);
+    ASSERT_EQ(after.size(), 3u);
+    EXPECT_DOUBLE_EQ(after[2], 812.5);
+    EXPECT_DOUBLE_EQ(after[1], 825.0);
+    EXPECT_DOUBLE_EQ(after[0], 337.5);
 }
 
 // Both actions are shown, then confirmed once with a one-use token; the payout empties the

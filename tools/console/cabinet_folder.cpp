@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <nlohmann/json.hpp>
+
 #include "platform/files.h"
 
 namespace {
@@ -13,6 +15,8 @@ constexpr size_t TrailerLength = 20;
 constexpr size_t DateLength = 8;
 // The log is read from its end: a longer one shows its last 4 MiB of events.
 constexpr std::streamoff LongestLogRead = 4 << 20;
+// A recalled game's file is about 8 KB at most; a much larger one is not read.
+constexpr uintmax_t LongestRecallFile = 256 * 1024;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -116,6 +120,73 @@ std::vector<CabinetEvent> ReadEvents(const std::string& folder, std::string* pro
 
 bool ReadRecall(const std::string& folder, std::vector<RecalledGame>* games, std::string* problem) {
     games->clear();
-    *problem = "no recall yet";
-    return false;
+    std::filesystem::path dir = std::filesystem::path(folder) / "data" / "recall";
+    std::error_code failed;
+    if (!std::filesystem::is_directory(dir, failed)) {
+        *problem = "no recall yet";
+        return false;
+    }
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, failed)) {
+        std::string name = entry.path().filename().string();
+        if (name.size() == 13 && name.compare(8, 5, ".json") == 0 &&
+            name.find_first_not_of("0123456789") == 8 && entry.is_regular_file(failed) &&
+            entry.file_size(failed) <= LongestRecallFile)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::string& name : names) {
+        std::ifstream in(dir / name, std::ios::binary);
+        nlohmann::json j = nlohmann::json::parse(in, nullptr, false);
+        if (j.is_discarded() || !j.is_object() || j.value("format", 0) != 1) continue;
+        try {
+            RecalledGame g;
+            g.seq = j.value("seq", 0L);
+            g.start = j.value("start", "");
+            g.end = j.value("end", "");
+            g.stake = j.value("stake", 50);
+            g.band = j.value("band", 0);
+            g.bigTeams = j.value("big_teams", std::vector<int>{});
+            g.bigTeamsBeaten = j.value("big_teams_beaten", 0);
+            g.prize = j.value("prize", 0);
+            g.payment = j.value("payment", "");
+            g.resumed = j.value("resumed", 0);
+            for (const nlohmann::json& q : j.value("questions", nlohmann::json::array())) {
+                RecalledQuestion r;
+                r.stage = q.value("stage", "");
+                r.statement = q.value("statement", "");
+                r.answer = q.value("answer", false);
+                r.touch = q.value("touch", "");
+                r.secondTry = q.value("second_try", false);
+                r.joker = q.value("joker", false);
+                r.seconds = q.value("seconds", 0.0);
+                g.questions.push_back(std::move(r));
+            }
+            games->push_back(std::move(g));
+        } catch (const nlohmann::json::exception&) {
+            // a field of the wrong type: the game is left out like an unreadable file
+        }
+    }
+    if (games->empty()) {
+        *problem = "no recall yet";
+        return false;
+    }
+    return true;
+}
+
+std::vector<double> BalanceHistory(const std::vector<RecalledGame>& games, double balanceNow) {
+    std::vector<double> after(games.size());
+    double balance = balanceNow;
+    for (size_t i = games.size(); i-- > 0;) {
+        after[i] = balance;
+        const RecalledGame& g = games[i];
+        double change = -g.stake * 25 / 100.0;
+        if (g.prize > 0) {
+            change += g.prize;
+            for (int b = 0; b < g.bigTeamsBeaten && b < static_cast<int>(g.bigTeams.size()); ++b)
+                change += g.bigTeams[static_cast<size_t>(b)];
+        }
+        balance -= change;
+    }
+    return after;
 }

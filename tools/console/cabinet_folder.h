@@ -29,21 +29,31 @@ struct CabinetEvent {
 // `problem` says why there is no log.
 std::vector<CabinetEvent> ReadEvents(const std::string& folder, std::string* problem);
 
-// One game of the recall, as far as the console shows it.
+// One game of the recall (data/recall/NNNNNNNN.json), as far as the console shows it.
 struct RecalledQuestion {
+    std::string stage;  // "rounds" or "final"
     std::string statement;
-    std::string rightAnswer;   // "true" or "false"
-    std::string playerAnswer;  // "true", "false", "pass", "joker", "time-out"
+    bool answer = false;  // whether the statement is true
+    std::string touch;    // "true", "false", "pass" or "timeout"
+    bool secondTry = false, joker = false;
     double seconds = 0;
 };
 struct RecalledGame {
-    std::string started;
-    int band = -1;
-    bool haveBalance = false;
-    double balanceAfter = 0;
-    long prize = 0;
+    long seq = 0;
+    std::string start, end;  // local, "YYYY-MM-DDTHH:MM:SS"
+    int stake = 50;
+    int band = 0;
+    std::vector<int> bigTeams;
+    int bigTeamsBeaten = 0;
+    int prize = 0;
     std::string payment;
+    int resumed = 0;
     std::vector<RecalledQuestion> questions;
 };
 // The recall of past games, oldest first; false with the reason when there is none to show.
+// Files that do not parse, or of a later format, are left out.
 bool ReadRecall(const std::string& folder, std::vector<RecalledGame>* games, std::string* problem);
+// The payout balance after each recalled game, oldest first, worked back from the balance now:
+// a game moves it by a quarter of its stake down, and up by each big team's prize beaten and by
+// the prize won.
+std::vector<double> BalanceHistory(const std::vector<RecalledGame>& games, double balanceNow);

@@ -172,18 +172,21 @@ PageOutput OverviewPage(const PageInput& in) {
     std::vector<RecalledGame> games;
     std::string problem;
     std::vector<double> balances;
-    if (ReadRecall(in.folder, &games, &problem))
-        for (const RecalledGame& g : games)
-            if (g.haveBalance) balances.push_back(g.balanceAfter);
-    if (balances.size() > PlotGames)
-        balances.erase(balances.begin(), balances.end() - static_cast<long>(PlotGames));
+    if (ReadRecall(in.folder, &games, &problem) && audit.present) {
+        if (games.size() > PlotGames)
+            games.erase(games.begin(), games.end() - static_cast<long>(PlotGames));
+        balances = BalanceHistory(games, audit.record.balance[0]);
+    }
     if (balances.empty()) {
-        body += "<p class=\"warn\">" + Escape(problem.empty() ? "no balances recalled" : problem) +
+        body += "<p class=\"warn\">" + Escape(problem.empty() ? audit.problem : problem) +
                 ": the plot is drawn from the recall of past games.</p>";
     } else {
         body += BalancePlot(balances, std::vector<double>(BandThresholds, BandThresholds + 6)) +
-                "<p class=\"note\">" + std::to_string(balances.size()) +
-                " games from the recall; dashed lines are the band thresholds.</p>";
+                "<p class=\"note\">The last " + std::to_string(balances.size()) +
+                " games the recall holds (games " + std::to_string(games.front().seq) + " to " +
+                std::to_string(games.back().seq) +
+                "), worked back from the balance now by each game's stake and prizes; the dashed "
+                "lines are the band thresholds.</p>";
     }
     return PageOutput{200, Page("Overview", Tab::Overview, in.csrf, body)};
 }
@@ -363,18 +366,27 @@ PageOutput GamesPage(const PageInput& in) {
     if (!ReadRecall(in.folder, &games, &problem))
         return PageOutput{200, Page("Games", Tab::Games, in.csrf,
                                     "<p class=\"warn\">" + Escape(problem) + "</p>")};
-    std::string body =
-        "<p class=\"note\">The last " + std::to_string(games.size()) + " games, newest first.</p>";
+    std::string body = "<p class=\"note\">The last " + std::to_string(games.size()) +
+                       " games the cabinet recalls, newest first. Times are the cabinet's.</p>";
     for (auto g = games.rbegin(); g != games.rend(); ++g) {
-        body += "<h2>" + Escape(g->started) + " \xE2\x80\x93 band " + std::to_string(g->band) +
-                ", prize " + Money(g->prize) +
-                (g->payment.empty() ? "" : " (" + Escape(g->payment) + ")") +
-                "</h2><div class=\"scroll\"><table><tr><th>question</th><th>right answer</th>"
-                "<th>player</th><th class=\"n\">seconds</th></tr>";
-        for (const RecalledQuestion& q : g->questions)
-            body += "<tr><td>" + Escape(q.statement) + "</td><td>" + Escape(q.rightAnswer) +
-                    "</td><td>" + Escape(q.playerAnswer) + "</td><td class=\"n\">" +
-                    Decimal(q.seconds) + "</td></tr>";
+        std::string start = g->start;
+        if (start.size() > 10 && start[10] == 'T') start[10] = ' ';
+        body += "<h2>Game " + std::to_string(g->seq) + " \xE2\x80\x93 " + Escape(start) +
+                "</h2><p>Band " + std::to_string(g->band) + ", big teams beaten " +
+                std::to_string(g->bigTeamsBeaten) + ", prize " + Money(g->prize) +
+                (g->prize > 0 ? " (" + Escape(g->payment) + ")" : "") +
+                (g->resumed > 0 ? ", resumed " + std::to_string(g->resumed) + " time(s)" : "") +
+                "</p><div class=\"scroll\"><table><tr><th>#</th><th>question</th><th>right "
+                "answer</th><th>player</th><th class=\"n\">seconds</th></tr>";
+        int n = 0;
+        for (const RecalledQuestion& q : g->questions) {
+            std::string touch =
+                q.touch + (q.secondTry ? " (second try)" : "") + (q.joker ? " (joker)" : "");
+            body += "<tr><td>" + std::to_string(++n) + (q.stage == "final" ? " final" : "") +
+                    "</td><td>" + Escape(q.statement) + "</td><td>" +
+                    (q.answer ? "true" : "false") + "</td><td>" + Escape(touch) +
+                    "</td><td class=\"n\">" + Decimal(q.seconds) + "</td></tr>";
+        }
         body += "</table></div>";
     }
     return PageOutput{200, Page("Games", Tab::Games, in.csrf, body)};
