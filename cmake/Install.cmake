@@ -4,7 +4,7 @@ include(GNUInstallDirs)
 
 foreach(program brindlemark brindlemark-credit brindlemark-assets brindlemark-packs
                 brindlemark-inspect brindlemark-audit brindlemark-sim brindlemark-telemetry
-                brindlemark-collector)
+                brindlemark-collector brindlemark-console)
   if(TARGET ${program})
     install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   endif()
@@ -17,7 +17,7 @@ foreach(folder Graphic_resource sounds Questions)
 endforeach()
 install(PROGRAMS packaging/brindlemark-cabinet DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES packaging/systemd/brindlemark-credit.service packaging/systemd/brindlemark.service
-        DESTINATION lib/systemd/system)
+              packaging/systemd/brindlemark-console.service DESTINATION lib/systemd/system)
 # The fleet: the cabinet's telemetry agent and, at the operator's, the broker and the collector.
 # Each unit starts only once its configuration file exists.
 if(TARGET brindlemark-telemetry AND TARGET brindlemark-collector)

@@ -31,9 +31,9 @@ trap 'rm -rf "$scratch"' EXIT
 
 programs=(brindlemark brindlemark-credit brindlemark-assets brindlemark-packs brindlemark-inspect
           brindlemark-audit brindlemark-sim brindlemark-cabinet brindlemark-telemetry
-          brindlemark-collector brindlemark-fleet-setup brindlemark-broker)
+          brindlemark-collector brindlemark-fleet-setup brindlemark-broker brindlemark-console)
 units=(brindlemark-credit.service brindlemark.service brindlemark-telemetry.service
-       brindlemark-collector.service brindlemark-broker.service)
+       brindlemark-collector.service brindlemark-broker.service brindlemark-console.service)
 
 # The files of the three working-folder trees the game reads, one path a line.
 asset_list() { (cd "$1" && find Graphic_resource sounds Questions -type f 2>/dev/null | sort); }
@@ -93,9 +93,11 @@ echo "   $(basename "$deb"), $(du -h "$deb" | cut -f1)"
 info=$(dpkg-deb -f "$deb" Package Version Architecture Depends Recommends)
 echo "$info" | sed 's/^/   /'
 depends=$(dpkg-deb -f "$deb" Depends)
-# The libraries the programs load: SDL2, libmad, libpng and SQLite, with the C and C++ runtimes.
+# The libraries the programs load: SDL2, libmad, libpng and SQLite, with the C and C++ runtimes;
+# the console's HTTP server and libsodium.
 depends_names=$(echo "$depends" | tr ',' '\n' | awk '{print $1}')
-for pkg in libc6 libstdc++6 libsdl2-2.0-0 libmad0 libpng16-16 libsqlite3-0; do
+for pkg in libc6 libstdc++6 libsdl2-2.0-0 libmad0 libpng16-16 libsqlite3-0 libcpp-httplib0.11 \
+           libsodium23; do
   echo "$depends_names" | grep -qxF "$pkg" || fault "Depends lacks $pkg: $depends"
 done
 if echo "$depends" | grep -qE -- '-dev( |,|$)'; then fault "Depends names a development package"; fi

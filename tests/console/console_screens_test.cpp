@@ -81,6 +81,14 @@ TEST(ConsoleScreens, EveryPageAtALaptopAndAPhoneWidth) {
         0);
     ASSERT_TRUE(game.Send("BADD,300\r\n"));
     ASSERT_EQ(game.Receive(), "BTEL,300\r");
+    // Until the cabinet keeps a recall of its own, games in the recall's documented format.
+    if (!std::filesystem::exists(rig.cabinet() + "/data/recall")) {
+        const char* statements[] = {"The Thames flows through Oxford.",
+                                    "A hexagon has seven sides.", "Mercury is a planet."};
+        for (long seq = 1; seq <= 30; ++seq)
+            WriteRecalledGame(rig.cabinet(), seq, static_cast<int>(seq % 4),
+                              seq % 3 == 0 ? static_cast<int>(seq % 4) : 0, statements[seq % 3]);
+    }
 
     ConsoleClient op(rig.port());
     ASSERT_EQ(op.SignIn(OperatorPassword), 303);
@@ -99,9 +107,11 @@ TEST(ConsoleScreens, EveryPageAtALaptopAndAPhoneWidth) {
         {"actions", base + "/actions"},
     };
     for (const auto& [name, url] : pages)
-        for (const auto& [size, w, h] : {std::tuple{"laptop", 1280, 900}, {"phone", 390, 1400}}) {
+        for (const auto& [size, w, h] : {std::tuple{"laptop", 1280, 1000}, {"phone", 390, 1700}}) {
             std::string png = std::string(SCREENSHOT_DIR) + "/" + name + "-" + size + ".png";
-            EXPECT_TRUE(Screenshot(url, png, w, h, rig.folder().path().string())) << png;
+            // The money page shows its report below the ledger: taken at its full length.
+            int tall = std::string(name) == "money" ? h * 3 : h;
+            EXPECT_TRUE(Screenshot(url, png, w, tall, rig.folder().path().string())) << png;
         }
     // Chromium's requests went through the signed-in session: the console saw no sign-in page
     // request through the proxy, and logged no refusal.

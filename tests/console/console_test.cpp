@@ -434,7 +434,8 @@ TEST(ConsoleActions, PayoutEmptiesTheBankOnceAndShowsInTheLedger) {
     EXPECT_EQ(cli.counts["PAYO"], 1);
     EXPECT_EQ(cli.sums["PAYO"], 1500);
     std::string payouts = op.Get("/money?kind=payout")->body;
-    EXPECT_NE(payouts.find("<td>payout</td><td>PAYO</td>"), std::string::npos) << payouts;
+    EXPECT_NE(payouts.find("<td>payout</td><td class=\"opt\">PAYO</td>"), std::string::npos)
+        << payouts;
     auto csv = Csv(op.Get("/money.csv?kind=payout")->body);
     ASSERT_EQ(csv.size(), 2u);
     EXPECT_EQ(csv[1][5], "15.00");

@@ -40,6 +40,7 @@ svg{background:#fff;border:1px solid #d8d3c4;border-radius:6px;width:100%;height
 .login{max-width:340px;margin:12vh auto;background:#fff;padding:1.2em;border-radius:8px;border:1px solid #d8d3c4}
 .login input{width:100%;margin:.3em 0 .8em}
 .paging{margin:.6em 0;display:flex;gap:1em}
+@media (max-width:600px){.opt{display:none}main{padding:.6em}td,th{padding:.25em .3em}}
 )";
 
 const char* TabNames[] = {"Overview", "Meters", "Money", "Games", "Events", "Actions"};

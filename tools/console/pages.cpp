@@ -271,14 +271,16 @@ PageOutput MoneyPage(const PageInput& in) {
             QueryText(filter) + "\">CSV of these changes</a></form>";
     body +=
         "<div class=\"scroll\"><table><tr><th class=\"n\">change</th><th>time</th><th>kind"
-        "</th><th>request</th><th>client</th><th class=\"n\">amount</th><th class=\"n\">"
+        "</th><th class=\"opt\">request</th><th class=\"opt\">client</th><th "
+        "class=\"n\">amount</th><th class=\"n\">"
         "credit after</th><th class=\"n\">bank after</th></tr>";
     for (const LedgerEntry& e : rows)
         body += "<tr><td class=\"n\">" + std::to_string(e.id) + "</td><td>" +
-                Escape(LocalTimeText(e.time)) + "</td><td>" + KindName(e.kind) + "</td><td>" +
-                Escape(e.request) + "</td><td>" + Escape(e.client) + "</td><td class=\"n\">" +
-                Money(e.amount) + "</td><td class=\"n\">" + Money(e.credit) +
-                "</td><td class=\"n\">" + Money(e.bank) + "</td></tr>";
+                Escape(LocalTimeText(e.time)) + "</td><td>" + KindName(e.kind) +
+                "</td><td class=\"opt\">" + Escape(e.request) + "</td><td class=\"opt\">" +
+                Escape(e.client) + "</td><td class=\"n\">" + Money(e.amount) +
+                "</td><td class=\"n\">" + Money(e.credit) + "</td><td class=\"n\">" +
+                Money(e.bank) + "</td></tr>";
     if (rows.empty()) body += "<tr><td colspan=\"8\">no changes</td></tr>";
     body += "</table></div><div class=\"paging\">";
     std::string base = QueryText(filter);
