@@ -318,10 +318,10 @@ PageOutput MoneyPage(const PageInput& in) {
                 TotalsCells(p.totals) + "</tr>";
     body += "<tr><th>total</th>" + TotalsCells(sum) + "</tr></table></div>";
     body +=
-        "<p class=\"note\">Times are local. The service records requests only: a CADD on the"
-        " connection that staked just before is the pence of a prize paid to the credit, any"
-        " other is money put in; a CUSE of 50 is a stake, any other credit taken out. Net is"
-        " stakes less prizes.</p>";
+        "<p class=\"note\">Times are local. The service records requests only: a CADD"
+        " whose sender's previous change was a stake or a prize to the bank is the pence of a"
+        " prize paid to the credit, any other is money put in; a CUSE of 50 is a stake, any"
+        " other is credit taken out. Net is stakes less prizes.</p>";
     return PageOutput{200, Page("Money", Tab::Money, in.csrf, body)};
 }
 
