@@ -298,13 +298,24 @@ TEST(ConsoleMoney, TotalsAgreeWithTheLedgerAndTheAuditAfter200Games) {
     // The log of the run: its start-up and shutdown, and a failed payment added to it.
     {
         std::ofstream log(rig.cabinet() + "/~system/logs/Brindlemark.txt", std::ios::app);
-        log << "09/12/2026 21:04:05 - Prize payment failed: 300 pence to the bank not paid\r\n";
+        log << "09/12/2026 21:04:05 - Prize payment failed: 300 pence to the bank not paid\r\n"
+            << "09/12/2026 21:05:00 - BADD,300: the reply came late, after 2400 ms: booked\r\n"
+            << "09/12/2026 21:06:00 - Game journal: resumed game 42 at question 6 of the rounds\r\n"
+            << "09/12/2026 21:07:00 - Audit record: checksum failed; the last good copy was "
+               "restored\r\n"
+            << "09/12/2026 21:08:00 - Question 3 drawn\r\n";
     }
     std::string events = op.Get("/events")->body;
     EXPECT_NE(events.find("<td>09/12/2026 21:04:05</td><td>failed payment</td><td>Prize payment "
                           "failed: 300 pence"),
               std::string::npos)
         << events;
+    EXPECT_NE(events.find("<td>late payment</td><td>BADD,300: the reply came late"),
+              std::string::npos);
+    EXPECT_NE(events.find("<td>resumed game</td><td>Game journal: resumed game 42"),
+              std::string::npos);
+    EXPECT_NE(events.find("<td>fault</td><td>Audit record: checksum failed"), std::string::npos);
+    EXPECT_EQ(events.find("Question 3 drawn"), std::string::npos) << "not an event";
     EXPECT_NE(events.find("<td>start-up</td>"), std::string::npos) << events;
     EXPECT_NE(events.find("<td>shutdown</td><td>Closing log"), std::string::npos) << events;
 }

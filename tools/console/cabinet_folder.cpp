@@ -36,10 +36,12 @@ bool EventOf(const std::string& message, EventKind* kind) {
         *kind = EventKind::Shutdown;
     else if (Has(m, "resum"))
         *kind = EventKind::ResumedGame;
-    else if (Has(m, "late") || Has(m, "reconcil"))
-        *kind = EventKind::LatePayment;
-    else if (Has(m, "not paid") || Has(m, "payment failed"))
+    else if (Has(m, "not paid") || Has(m, "payment failed") || Has(m, "not taken"))
         *kind = EventKind::FailedPayment;
+    else if (Has(m, "late") || Has(m, "no reply") || Has(m, "missing reply") ||
+             Has(m, "not booked") || Has(m, "uncertain") || Has(m, "cannot tell") ||
+             Has(m, "asking the balances"))
+        *kind = EventKind::LatePayment;
     else if (Has(m, "fail") || Has(m, "error") || Has(m, "cannot") || Has(m, "could not") ||
              Has(m, "corrupt") || Has(m, "set aside") || Has(m, "missing"))
         *kind = EventKind::Fault;
