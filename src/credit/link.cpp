@@ -155,26 +155,53 @@ bool TakeStake() {
                 ? "Stake of %d pence taken: the game goes ahead\n"
                 : "Stake of %d pence may have been taken: counted as taken, the game goes ahead\n",
             GameStake);
+    CountStake(QueryBank());
+    return true;
+}
+
+void CountStake(uint16_t bank) {
     AddToBalance(0, -(GameStake * 25) / 100.0f);
     BumpCounter(0);
-    uint16_t bank = QueryBank();
     if (bank < 500)
         BumpCounter(36);
     else if (bank < 1000)
         BumpCounter(37);
     else
         BumpCounter(38);
-    return true;
 }
 
+namespace {
+MoneyOutcome gLastPrizeOutcome = MoneyOutcome::Booked;
+
+// The worse of two outcomes: a part not paid outweighs one that may not have been.
+MoneyOutcome Worse(MoneyOutcome a, MoneyOutcome b) {
+    auto rank = [](MoneyOutcome o) {
+        return o == MoneyOutcome::NotBooked ? 2 : (o == MoneyOutcome::Uncertain ? 1 : 0);
+    };
+    return rank(b) > rank(a) ? b : a;
+}
+}  // namespace
+
 void PayPrize(int16_t amount) {
+    gLastPrizeOutcome = MoneyOutcome::Booked;
     if (amount == 0) return;
     if (amount < 0) {
         WriteLog("Prize of %d pence not paid: not a prize\n", amount);
+        gLastPrizeOutcome = MoneyOutcome::NotBooked;
         return;
     }
     int pounds = (amount / 100) * 100;
     int pence = amount % 100;
-    if (pounds > 0) PayPrizePart(MoneyRequest::AddBank, pounds);
-    if (pence > 0) PayPrizePart(MoneyRequest::AddCredit, pence);
+    if (pounds > 0)
+        gLastPrizeOutcome = Worse(gLastPrizeOutcome, PayPrizePart(MoneyRequest::AddBank, pounds));
+    if (pence > 0)
+        gLastPrizeOutcome = Worse(gLastPrizeOutcome, PayPrizePart(MoneyRequest::AddCredit, pence));
+}
+
+MoneyOutcome LastPrizeOutcome() {
+    return gLastPrizeOutcome;
+}
+
+MoneyOutcome CombinePrizeOutcomes(MoneyOutcome a, MoneyOutcome b) {
+    return Worse(a, b);
 }

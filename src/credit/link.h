@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 
+#include "credit/reconcile.h"
 #include "platform/net.h"
 
 // The stake of one game in pence, and the least credit plus bank that can start one.
@@ -69,6 +70,11 @@ uint16_t CurrentBank();
 // true when the game may start. The balances are read first; a stake whose reply is late is
 // settled by credit/reconcile.h, and one that may have been taken counts as taken.
 bool TakeStake();
+// Records a purchase whose stake was taken, by the bank left after it.
+void CountStake(uint16_t bank);
 // Hands a prize in pence to the service: whole pounds to the bank, odd pence to the credit, each
 // part settled by credit/reconcile.h when its reply is late.
 void PayPrize(int16_t amount);
+// How the last PayPrize ended, its worst part: booked, not booked, or uncertain.
+MoneyOutcome LastPrizeOutcome();
+MoneyOutcome CombinePrizeOutcomes(MoneyOutcome a, MoneyOutcome b);

@@ -2,6 +2,7 @@
 #include "display/display.h"
 #include "game/draw.h"
 #include "game/effects.h"
+#include "game/journal.h"
 #include "game/outside.h"
 #include "game/panels.h"
 #include "game/question_round.h"
@@ -111,9 +112,13 @@ void FinalIntro() {
 
 void RunFinalStage() {
     FinalIntro();
-    int i = 0;
-    bool won = false;
-    bool over = false;
+    JournalFinalSettled(0);
+    RunFinalQuestions(0, false);
+}
+
+void RunFinalQuestions(int i, bool over) {
+    bool won = i > 0;
+    if (i >= BigTeamCount) over = true;
     while (!over) {
         int32_t grade = FinalGrade(PayoutBand(), i);
         if (QuestionRound(true, grade) != AnswerRight) {
@@ -127,6 +132,7 @@ void RunFinalStage() {
         i = i + 1;
         won = true;
         AddWholeToBalance(0, static_cast<int16_t>(gGameSession.Prizes[i - 1]));
+        JournalFinalSettled(i);
         Present();
         WaitOrTouch(1000);
         if (i == BigTeamCount) over = true;

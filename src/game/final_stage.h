@@ -39,3 +39,6 @@ void FinalIntro();
 // Up to three questions, one per big team; leaves GameState at GameFinalWon with WinAmount set,
 // or at AnswerWrong with WinAmount 0.
 void RunFinalStage();
+// The stage's questions from big team `beaten` + 1 on, or its end at once when `over` (a
+// resumed game).
+void RunFinalQuestions(int beaten, bool over);

@@ -8,6 +8,12 @@ void LoadGameImages();
 int PlayGame();
 // Main-round questions until the game is lost or the final stage is due.
 void RunRounds();
+// The same from the game's state as it stands (a resumed game).
+void RunQuestions();
+// Plays on the journaled game in gJournal, restored into the game's state, to its end screens.
+void ResumeGameInPlay();
+// The game-over or win screen with the payment, then back to the menu's background.
+void EndGame();
 // Resets the game record and shows the opening display.
 void SetUpGame();
 void ShowGameOverScreen();

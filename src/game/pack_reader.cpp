@@ -118,6 +118,8 @@ bool CheckQuestionPacks() {
 
 void LoadQuestion(int32_t level, int32_t answer) {
     gPackReader.level = level;
+    gPackReader.packPath = nullptr;
+    gPackReader.lineNumber = 0;
     const PackEntry* row = PackTable;
     while (row->path && !(row->answer == answer && row->level == level)) ++row;
     // A pack that cannot be opened now (it was there at start-up) is shown as missing.
@@ -126,6 +128,8 @@ void LoadQuestion(int32_t level, int32_t answer) {
         return;
     }
     uint32_t r = RandomBelow(static_cast<uint32_t>(row->lineCount));
+    gPackReader.packPath = row->path;
+    gPackReader.lineNumber = static_cast<int32_t>(r) + 1;
     for (uint32_t i = 0; i < r; ++i) ReadPackLine();
     ReadPackLine();
     ExpandPackText(gPackReader.line, gPackReader.questionText);

@@ -37,7 +37,9 @@ struct PackReader {
     uint8_t line[PackLineSize];
     char questionText[QuestionTextSize];
     int32_t correctAnswer;
-    int32_t level;  // the level of the current question
+    int32_t level;         // the level of the current question
+    const char* packPath;  // the current question's pack (null when it was missing)
+    int32_t lineNumber;    // its line in the pack, from 1
 };
 extern PackReader gPackReader;
 

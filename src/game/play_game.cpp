@@ -1,8 +1,10 @@
+#include "credit/link.h"
 #include "display/display.h"
 #include "game/draw.h"
 #include "game/effects.h"
 #include "game/final_stage.h"
 #include "game/game.h"
+#include "game/journal.h"
 #include "game/outside.h"
 #include "game/panels.h"
 #include "game/question_round.h"
@@ -63,6 +65,7 @@ void LoadGameImages() {
 
 void SetUpGame() {
     PrepareGameSession();
+    JournalGameSetUp();
     FlushInput();
     DrawGameBackground();
     DrawMessagePanel(PanelOpening1);
@@ -81,9 +84,14 @@ void SetUpGame() {
 
 void RunRounds() {
     SetUpGame();
+    RunQuestions();
+}
+
+void RunQuestions() {
     for (;;) {
         AskQuestion();
         gGameSession.RetryOffered = false;
+        if (GetGameState() != AnswerWrong) JournalRoundSettled();
         if (GetGameState() == AnswerWrong) {
             SetGameState(GameLost);
             return;
@@ -114,6 +122,7 @@ void ShowWinScreen(int32_t amount) {
     gGameOutside.playEffect(EffectCashWinplan);
     Present();
     gGameOutside.payPrize(static_cast<int16_t>(amount));
+    JournalGameEnded(amount, PaymentName(LastPrizeOutcome()));
     WaitOrTouch(5000);
 }
 
@@ -122,8 +131,14 @@ int PlayGame() {
     PickWinPlan(GamesBought());
     RunRounds();
     if (GetGameState() == GameFinalDue) RunFinalStage();
+    EndGame();
+    return 0;
+}
+
+void EndGame() {
     if (GetGameState() == GameLost) {
         gGameSession.WinAmount = 0;
+        JournalGameEnded(0, "none");
         ShowGameOverScreen();
     } else if (GetGameState() == GameFinalWon) {
         ShowWinScreen(gGameSession.WinAmount);
@@ -131,7 +146,6 @@ int PlayGame() {
     gGameOutside.restoreImage(MenuBackgroundImage, 0, 800, 0, 600);
     gGameOutside.stopAllEffects();
     EndWinPlan();
-    return 0;
 }
 
 int GameWinAmount() {

@@ -6,6 +6,7 @@
 #include "game/effects.h"
 #include "game/final_stage.h"
 #include "game/helps.h"
+#include "game/journal.h"
 #include "game/outside.h"
 #include "game/packs.h"
 #include "game/panels.h"
@@ -131,21 +132,25 @@ uint8_t QuestionRound(bool final, int32_t grade) {
     StartAnswerClock(AnswerTimeMs, false);
     Present();
     ChooseQuestion(final, grade);
+    JournalQuestionPut(final);
     RunAnswerClock();
     while (!done) {
         int32_t code = final ? WaitTrueFalseButton() : WaitTrueFalseJokerButton();
         if (code == ButtonJoker && !final) {
             gGameSession.JokerArmed = true;
             UpdateJokerCounter(1, false);
+            JournalJoker();
             gGameOutside.playEffect(EffectJoker);
         } else if (code == ButtonPass && !final) {
             DrawMessagePanel(PanelPassed);
             UpdatePassCounter(1, false);
+            JournalVerdictGiven("pass", true);
             gGameOutside.playEffect(EffectSkip);
             WaitOnAnimationTimer(600);
             result = AnswerRight;
             done = true;
         } else if (code == AnswerTimeUp) {
+            JournalVerdictGiven("timeout", false);
             FlashTimeUp();
             result = AnswerWrong;
             done = true;
@@ -156,7 +161,15 @@ uint8_t QuestionRound(bool final, int32_t grade) {
             DrawAnswerButtons(answer == 1 ? 1 : 0, answer == 0 ? 1 : 0);
             Present();
             bool right = answer == CorrectAnswer();
-            if (gGameSession.RetryOffered && !right && !retryUsed) {
+            // The verdict is journaled at the touch, before its effects: a power cut during them
+            // resumes the game past this question rather than putting another.
+            bool secondTry = gGameSession.RetryOffered && !right && !retryUsed;
+            if (!secondTry) {
+                if (!right) BumpCounter(10);
+                JournalVerdictGiven(answer == 1 ? "true" : "false", right);
+            }
+            if (secondTry) {
+                JournalSecondTry();
                 DrawMessagePanel(PanelTryAgain);
                 Present();
                 gGameOutside.playEffect(EffectTryAgain);
@@ -173,7 +186,6 @@ uint8_t QuestionRound(bool final, int32_t grade) {
                 gGameOutside.playEffectAndWait(EffectAnswerBuildUp);
                 DrawMessagePanel(PanelWrong);
                 gGameOutside.playEffect(EffectInCorrect);
-                BumpCounter(10);
                 result = AnswerWrong;
             }
             Present();

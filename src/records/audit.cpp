@@ -3,9 +3,12 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/localtime.h"
+#include "records/audit_check.h"
+#include "records/log.h"
 #include "shell/random.h"
 
 AuditRecord gAuditRecord;
@@ -13,6 +16,8 @@ WinPlan gWinPlan;
 
 namespace {
 constexpr const char* TempPath = "data\\pellwarden.rec.tmp";
+constexpr const char* SumPath = "data\\pellwarden.rec.sum";
+constexpr const char* SumTempPath = "data\\pellwarden.rec.sum.tmp";
 constexpr const char* Banner = "Brindlemark cabinet audit record, version 1.0.0.1";
 constexpr const char* Trailer = " - Inf File Written ";
 constexpr float BandThresholds[6] = {1000.0f, 600.0f, 200.0f, -400.0f, -800.0f, -1000.0f};
@@ -64,6 +69,39 @@ std::string DateToKeep() {
     if (word.empty() || word == "Written") return TodayAsRecordDate();
     return word;
 }
+
+// Writes bytes to a new file and forces them to the disk; false (and no file) on failure.
+bool WriteTemporary(const char* path, const uint8_t* bytes, size_t length) {
+    FILE* f = OpenFile(path, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(bytes, 1, length, f) == length;
+    ok = FlushToDisk(f) && ok;
+    ok = (std::fclose(f) == 0) && ok;
+    if (!ok) DeleteFileAt(path);
+    return ok;
+}
+
+// Checks the record against its checksum file before it is read: a spoilt record is replaced by
+// the last good copy when that passes; the log says what was found.
+void GuardAuditRecord() {
+    RecordCheckResult r = CheckRecordFile(AuditRecordPath);
+    if (r.check == RecordCheck::Restorable) {
+        ClearReadOnly(AuditRecordPath);
+        if (WriteTemporary(TempPath, r.copy.data(), r.copy.size()) &&
+            ReplaceFile(TempPath, AuditRecordPath)) {
+            WriteLog("Audit record: checksum failed; the last good copy was restored\n");
+            return;
+        }
+        DeleteFileAt(TempPath);
+        WriteLog("Audit record: checksum failed; the last good copy could not be written back\n");
+    } else if (r.check == RecordCheck::BothFailed) {
+        WriteLog(
+            "Audit record: CHECKSUM FAILED AND THE LAST GOOD COPY FAILED TOO; the record is "
+            "used as it stands\n");
+    } else if (r.check == RecordCheck::Unreadable) {
+        WriteLog("Audit record: checksum file unreadable; the record is used as it stands\n");
+    }
+}
 }  // namespace
 
 void DecodeAuditHead(const uint8_t* head, size_t length, AuditRecord& record) {
@@ -84,6 +122,7 @@ void ResetAuditRecord() {
 
 void LoadAuditRecord() {
     gAuditRecord = AuditRecord{};
+    GuardAuditRecord();
     FILE* f = OpenFile(AuditRecordPath, "rb");
     if (!f) return;
     int64_t size = FileSize(AuditRecordPath);
@@ -103,25 +142,35 @@ void LoadAuditRecord() {
     DecodeAuditHead(head, got, gAuditRecord);
 }
 
-void SaveAuditRecord() {
+bool SaveAuditRecord() {
     MakeFolder("data");
     std::string date = DateToKeep();
-    // The new record goes to a temporary file first, so the old one is never half overwritten.
-    FILE* f = OpenFile(TempPath, "wb");
-    if (!f) return;
     uint8_t head[AuditHeadSize];
     EncodeHead(head);
-    bool ok = std::fwrite(head, 1, sizeof head, f) == sizeof head;
-    ok = ok && std::fputs(Banner, f) >= 0 && std::fputs(Trailer, f) >= 0 &&
-         std::fputs(date.c_str(), f) >= 0;
-    ok = FlushToDisk(f) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (!ok) {
+    std::vector<uint8_t> bytes(head, head + sizeof head);
+    for (const char* text : {Banner, Trailer, date.c_str()})
+        bytes.insert(bytes.end(), text, text + std::strlen(text));
+    // The checksum file (with its copy of the new record) goes first: a power cut between the
+    // two renames leaves a record that fails its checksum and a copy that puts it right.
+    std::string sum = RecordChecksumText(bytes);
+    if (!WriteTemporary(SumTempPath, reinterpret_cast<const uint8_t*>(sum.data()), sum.size()))
+        return false;
+    // The new record goes to a temporary file first, so the old one is never half overwritten.
+    if (!WriteTemporary(TempPath, bytes.data(), bytes.size())) {
+        DeleteFileAt(SumTempPath);
+        return false;
+    }
+    if (!ReplaceFile(SumTempPath, SumPath)) {
+        DeleteFileAt(SumTempPath);
         DeleteFileAt(TempPath);
-        return;
+        return false;
     }
     ClearReadOnly(AuditRecordPath);
-    if (!ReplaceFile(TempPath, AuditRecordPath)) DeleteFileAt(TempPath);
+    if (!ReplaceFile(TempPath, AuditRecordPath)) {
+        DeleteFileAt(TempPath);
+        return false;
+    }
+    return true;
 }
 
 void BumpCounter(unsigned id) {

@@ -23,8 +23,10 @@ struct WinPlan {
 };
 extern WinPlan gWinPlan;
 
+// Reads the record; a record that fails its checksum is first replaced by its last good copy.
 void LoadAuditRecord();
-void SaveAuditRecord();
+// Writes the record and its checksum file, each atomically; false when it could not.
+bool SaveAuditRecord();
 // Clears the record and the plan in memory (start of a run, and tests).
 void ResetAuditRecord();
 

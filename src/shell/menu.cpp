@@ -3,6 +3,7 @@
 #include "credit/link.h"
 #include "credit/panels.h"
 #include "display/display.h"
+#include "game/journal.h"
 #include "shell/buttons.h"
 #include "shell/ending.h"
 #include "shell/menu_pictures.h"
@@ -62,6 +63,7 @@ bool RunMenu() {
         }
         if (choice == StartChoice || choice == Start2Choice) {
             if (TakeStake()) {
+                JournalStakeTaken();
                 DrawBankPanel();
                 DrawCreditPanel();
                 Present();
@@ -69,6 +71,7 @@ bool RunMenu() {
                 AnimateButtonPress(StartChoice);
                 return true;
             }
+            JournalStakeRefused();
             choice = RulesChoice;  // a refused stake leaves the menu waiting
         }
     } while (choice == RulesChoice);

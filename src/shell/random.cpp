@@ -10,6 +10,10 @@ void SeedRandom(uint32_t seed) {
     gState = seed;
 }
 
+uint32_t RandomState() {
+    return gState;
+}
+
 int NextRandom() {
     gState = gState * 214013u + 2531011u;
     return static_cast<int>((gState >> 16) & 0x7FFF);

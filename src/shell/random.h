@@ -4,6 +4,8 @@
 #include <cstdint>
 
 void SeedRandom(uint32_t seed);
+// The generator's whole state, for a game journal to carry it across a restart.
+uint32_t RandomState();
 // The next value, 0 to 32767.
 int NextRandom();
 

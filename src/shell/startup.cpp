@@ -3,6 +3,8 @@
 #include <cstdlib>
 
 #include "credit/link.h"
+#include "game/journal.h"
+#include "game/recall.h"
 #include "platform/clock.h"
 #include "records/audit.h"
 #include "records/log.h"
@@ -35,20 +37,44 @@ void RunMainLoop() {
     while (!EndAsked() && gStartup.runMenu()) {
         MarkGameUnderWay(true);
         if (EndAsked()) EndAskedDuringGame();  // asked as the paid start was being shown
-        BumpCounter(static_cast<unsigned>(PayoutBand() + 1));
-        uint32_t started = timeGetTime();
-        gStartup.playGame();
-        uint32_t ended = timeGetTime();
-        AddToCounter(39, static_cast<int16_t>((ended - started) / 1000));
-        RecordGameResult(gStartup.gameWinAmount());
-        SaveAuditRecord();
+        PlayPaidGame();
         MarkGameUnderWay(false);
         WaitDiscardingInput(200);
     }
 }
 }  // namespace
 
+void PlayPaidGame() {
+    BumpCounter(static_cast<unsigned>(PayoutBand() + 1));
+    uint32_t started = timeGetTime();
+    gStartup.playGame();
+    uint32_t ended = timeGetTime();
+    FinishGame(gStartup.gameWinAmount(), static_cast<int16_t>((ended - started) / 1000));
+}
+
+void FinishGame(int32_t prize, int16_t seconds) {
+    AddToCounter(39, seconds);
+    RecordGameResult(prize);
+    if (!SaveAuditRecord() && JournalEnabled())
+        WriteLog("Audit record: could not be written after game %lld\n",
+                 static_cast<long long>(gJournal.seq));
+    if (!gJournal.open) return;
+    gJournal.prize = prize;
+    if (gJournal.end.empty()) gJournal.end = RecallTimeNow();
+    WriteRecall(gJournal);
+    if (gOnGameRecorded) gOnGameRecorded(gJournal);
+    RemoveJournal();
+}
+
 int WinMain() {
+    // The journal keeps the games of the program's own run, and only of it.
+    EnableJournal(true);
+    int exitCode = RunCabinet();
+    EnableJournal(false);
+    return exitCode;
+}
+
+int RunCabinet() {
     TouchPoint = {-1, -1};
     GameStake = 50;
     ResetEnding();
@@ -70,6 +96,11 @@ int WinMain() {
     SeedRandom(timeGetTime());
     gStartup.loadGameImages();
     gStartup.crossFadeToMenu();
+    // A game that a power cut interrupted is played on before the menu.
+    MarkGameUnderWay(true);
+    bool resumed = ResumeUnfinishedGame();
+    MarkGameUnderWay(false);
+    if (resumed) WaitDiscardingInput(200);
     RunMainLoop();
     return NormalShutdown();
 }

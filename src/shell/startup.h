@@ -1,6 +1,7 @@
 // The program's run: start-up in its fixed order, the loop between menu and game, and the
 // shutdowns, each ending with its own exit code.
 #pragma once
+#include <cstdint>
 
 // Exit codes of WinMain.
 constexpr int ExitWindowFailed = -1;
@@ -34,3 +35,12 @@ StartupSteps DefaultStartupSteps();
 
 // The whole run; returns the process exit code.
 int WinMain();
+// The run itself, without the journal switched on around it.
+int RunCabinet();
+// One paid game from its start to its result in the audit record (the main loop's body).
+void PlayPaidGame();
+// A game's end in the audit record (its time, its result), then its recall; the journal goes.
+void FinishGame(int32_t prize, int16_t seconds);
+// At start-up: plays on a game the journal kept (a power cut, a crash, a kill), or settles its
+// money; true when a journal was found.
+bool ResumeUnfinishedGame();

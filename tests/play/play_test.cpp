@@ -3,6 +3,9 @@
 // window, and the money in the credit ledger checked against the game's audit record.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <cstring>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -311,6 +314,42 @@ class CabinetOnDesktop : public testing::Test {
         return seen;
     }
 
+    // From the menu: touches Play and answers rightly until question `n` (from 1) is on screen
+    // with its text, unanswered; false after four minutes.
+    bool ReachQuestion(int n, Screenshot& shot) {
+        int x, y;
+        Centre(MenuButtons[2], x, y);
+        if (!desktop_->Touch(x, y)) return false;
+        int answered = 0;
+        bool waitingForNext = false;
+        auto start = std::chrono::steady_clock::now();
+        while (Seconds(start) < 240 && game_.Running()) {
+            if (!Shot(shot)) return false;
+            int panel = screen_.Panel(shot);
+            int lines = QuestionTextLines(shot);
+            if ((panel == PanelQuestion || panel == PanelWarning) && lines > 0) {
+                if (!waitingForNext && answered + 1 == n) return true;
+                if (!waitingForNext) {
+                    Centre(TrueFalseJokerButtons[lines >= 2 ? 0 : 1], x, y);
+                    desktop_->Touch(x, y);
+                    ++answered;
+                    waitingForNext = true;
+                }
+            } else if (panel >= 0) {
+                waitingForNext = false;
+                desktop_->Touch(NeutralX, NeutralY);
+            }
+            Pause(100);
+        }
+        return false;
+    }
+    std::string ReadLog() {
+        std::ifstream logFile(work_ / "~system" / "logs" / "Brindlemark.txt", std::ios::binary);
+        std::stringstream log;
+        log << logFile.rdbuf();
+        return log.str();
+    }
+
     std::unique_ptr<VirtualDesktop> desktop_;
     CabinetScreen screen_;
     ChildProcess service_, game_;
@@ -405,5 +444,63 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
     for (const auto& [prize, id] : prizeIds)
         EXPECT_EQ(counters[id], prize == won.prize ? 1 : 0) << "games won with " << prize;
     EXPECT_GT(counters[39], 0) << "seconds of play";
+}
+
+// The real program killed while the fourth question is on screen, and started again: it comes
+// back to the same grid of teams (before the menu), puts a fresh question with a full clock,
+// and the game, played on to its end, is counted once.
+TEST_F(CabinetOnDesktop, AGameKilledMidQuestionResumesOnTheSameGrid) {
+    Operator(BRINDLEMARK_CREDIT_BINARY, "insert 50");
+    ASSERT_TRUE(StartGame());
+    ASSERT_TRUE(WaitForPlayableMenu(120)) << "the menu with its play button never showed";
+    Screenshot before;
+    ASSERT_TRUE(ReachQuestion(4, before)) << "the fourth question never showed";
+    Keep(before, "resume-before");
+    ASSERT_EQ(kill(game_.pid(), SIGKILL), 0);
+    int status = 0;
+    ASSERT_TRUE(game_.Wait(10, status));
+    ASSERT_TRUE(fs::exists(work_ / "data" / "game.journal"));
+
+    ASSERT_TRUE(StartGame());
+    Screenshot after;
+    bool resumed = false;
+    auto start = std::chrono::steady_clock::now();
+    while (!resumed && Seconds(start) < 120 && game_.Running()) {
+        ASSERT_FALSE(Shot(after) && screen_.MenuShown(after)) << "the menu came before the game";
+        int panel = screen_.Panel(after);
+        resumed = (panel == PanelQuestion || panel == PanelWarning) && QuestionTextLines(after) > 0;
+        if (!resumed) Pause(100);
+    }
+    ASSERT_TRUE(resumed) << "the resumed game never put a question";
+    Keep(after, "resume-after");
+    // The grid of teams, above the message panel, is as it was when the program was killed.
+    long differing = 0;
+    for (int y = 47; y < 430; ++y)
+        for (int x = 0; x < 800; ++x)
+            differing += std::memcmp(before.At(x, y), after.At(x, y), 3) != 0 ? 1 : 0;
+    EXPECT_EQ(differing, 0) << "pixels of the grid differ after the restart";
+    std::string log = ReadLog();
+    EXPECT_NE(log.find("Game journal: resumed game 1 at question 4 of the rounds (3 right answers"),
+              std::string::npos)
+        << log;
+
+    GameSeen rest = PlayOneGame(false);
+    ASSERT_TRUE(rest.backAtMenu) << rest.problem;
+    EXPECT_FALSE(fs::exists(work_ / "data" / "game.journal"));
+    std::string json = Operator(BRINDLEMARK_AUDIT_BINARY,
+                                "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
+    std::map<int, long> counters = ParseAuditCounters(json);
+    EXPECT_EQ(counters[0], 1) << "bought once";
+    long started = 0;
+    for (int id = 1; id <= 7; ++id) started += counters[id];
+    EXPECT_EQ(started, 1) << "started once";
+    // Three answered before the kill, the fresh fourth and the wrong answer after it: the
+    // question on screen at the kill is not counted.
+    EXPECT_EQ(counters[9], 3 + rest.questionsPut) << "questions put";
+    EXPECT_EQ(counters[10], 1) << "wrong answers";
+    std::string recall =
+        Operator(BRINDLEMARK_AUDIT_BINARY, "recall --folder '" + work_.string() + "' --json");
+    EXPECT_NE(recall.find("\"resumed\": 1"), std::string::npos) << recall;
+    EXPECT_NE(recall.find("\"seq\": 1"), std::string::npos) << recall;
 }
 }  // namespace

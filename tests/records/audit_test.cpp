@@ -115,6 +115,59 @@ TEST_F(AuditTest, TenByteFileIsDeletedAndSixteenBytesAreRead) {
     EXPECT_TRUE(std::filesystem::exists("data/pellwarden.rec"));
 }
 
+// The checksum file beside the record: a spoilt or missing record is put back from its last
+// good copy; with the copy spoilt too, or no checksum file at all, the record is read as it
+// stands. The record's own bytes never change shape.
+TEST_F(AuditTest, ASpoiltRecordIsPutBackFromItsLastGoodCopy) {
+    AddToCounter(0, 12);
+    AddToCounter(27, 450);
+    AddToBalance(0, -88.5f);
+    AuditRecord saved = gAuditRecord;
+    ASSERT_TRUE(SaveAuditRecord());
+    std::vector<uint8_t> good = ReadBytes("data/pellwarden.rec");
+    ASSERT_EQ(good.size(), AuditHeadSize + 49u + 20u + 8u) << "head, banner, trailer, date";
+    ASSERT_TRUE(std::filesystem::exists("data/pellwarden.rec.sum"));
+
+    for (int spoil : {0, 1, 2}) {
+        SCOPED_TRACE(spoil);
+        if (spoil == 0) {
+            std::vector<uint8_t> bad = good;
+            bad[8] ^= 0x40;  // counter 0
+            WriteBytes("data/pellwarden.rec", bad);
+        } else if (spoil == 1) {
+            std::filesystem::remove("data/pellwarden.rec");
+        } else {
+            WriteBytes("data/pellwarden.rec",
+                       std::vector<uint8_t>(good.begin(), good.begin() + 100));
+        }
+        ResetAuditRecord();
+        LoadAuditRecord();
+        EXPECT_EQ(std::memcmp(&saved, &gAuditRecord, sizeof saved), 0);
+        EXPECT_EQ(ReadBytes("data/pellwarden.rec"), good);
+    }
+
+    // The copy spoilt as well: the record is read as it stands.
+    std::vector<uint8_t> sum = ReadBytes("data/pellwarden.rec.sum");
+    sum[sum.size() - 3] = sum[sum.size() - 3] == '0' ? '1' : '0';
+    WriteBytes("data/pellwarden.rec.sum", sum);
+    std::vector<uint8_t> bad = good;
+    bad[8] ^= 0x40;
+    WriteBytes("data/pellwarden.rec", bad);
+    ResetAuditRecord();
+    LoadAuditRecord();
+    EXPECT_EQ(gAuditRecord.counter[0], 12 ^ 0x40);
+    EXPECT_EQ(ReadBytes("data/pellwarden.rec"), bad);
+
+    // A record written before checksums (no checksum file) is taken as it is, and the next save
+    // gives it one.
+    std::filesystem::remove("data/pellwarden.rec.sum");
+    ResetAuditRecord();
+    LoadAuditRecord();
+    EXPECT_EQ(gAuditRecord.counter[0], 12 ^ 0x40);
+    ASSERT_TRUE(SaveAuditRecord());
+    EXPECT_TRUE(std::filesystem::exists("data/pellwarden.rec.sum"));
+}
+
 TEST_F(AuditTest, MissingFileGivesAFreshRecord) {
     gAuditRecord.counter[7] = 3;
     LoadAuditRecord();

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "credit/link.h"
+#include "game/journal.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
@@ -16,6 +17,7 @@
 #include "sim_repeats.h"
 #include "sim_report.h"
 #include "sim_service.h"
+#include "sim_state.h"
 
 namespace {
 // Starts in a row that play no game before the simulator gives up.
@@ -35,8 +37,10 @@ int Usage() {
         "              reach PENCE, 200 to 9000 (default 2000)\n"
         "  --frames    draw every frame as the cabinet would (slower)\n"
         "  --stage     the cabinet's files (default: the build's stage folder)\n"
-        "  --folder    the cabinet's working folder (audit record, log), kept after the run\n"
-        "              (default: one in memory, removed at the end)\n");
+        "  --folder    keep the cabinet's working folder (record, journal, recall, log) and\n"
+        "              the simulator's own state in DIR: a run killed and started again on\n"
+        "              the same folder resumes where it stood, and its report covers every\n"
+        "              run on it (default: a folder in memory, removed at the end)\n");
     return 2;
 }
 
@@ -66,19 +70,16 @@ bool ParseNumber(const char* text, uint64_t limit, uint64_t& value) {
 // The cabinet's working folder for the run: the staged files linked in, records
 // written apart. It is kept in memory where possible, since the record is written
 // and flushed after every game.
-// A folder named by the caller is used (and made) instead, and kept.
 std::filesystem::path MakeWorkFolder(const std::filesystem::path& stage,
                                      const std::filesystem::path& kept) {
-    std::error_code failed;
-    if (!kept.empty() && !std::filesystem::is_directory(kept))
-        std::filesystem::create_directories(kept, failed);
-    std::filesystem::path work = kept.empty()
-                                     ? std::filesystem::path(MakeMemoryFolder("brindlemark-sim"))
-                                     : std::filesystem::absolute(kept, failed);
-    if (work.empty() || failed || !std::filesystem::is_directory(work)) return {};
+    std::filesystem::path work =
+        kept.empty() ? std::filesystem::path(MakeMemoryFolder("brindlemark-sim")) : kept;
+    std::error_code ec;
+    if (!kept.empty()) std::filesystem::create_directories(work, ec);
+    if (work.empty() || ec) return {};
+    work = std::filesystem::absolute(work);
     for (const char* item : {"Graphic_resource", "sounds", "Questions"})
-        if (std::filesystem::exists(stage / item) &&
-            !std::filesystem::exists(std::filesystem::symlink_status(work / item)))
+        if (std::filesystem::exists(stage / item) && !std::filesystem::is_symlink(work / item))
             std::filesystem::create_directory_symlink(std::filesystem::absolute(stage / item),
                                                       work / item);
     return work;
@@ -98,8 +99,8 @@ std::filesystem::path DefaultStage(const char* argv0) {
 int main(int argc, char** argv) {
     SimSettings settings;
     std::filesystem::path stage = DefaultStage(argv[0]);
-    std::filesystem::path keptFolder;
     uint16_t realPort = 0;
+    std::filesystem::path kept;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         uint64_t v = 0;
@@ -118,8 +119,8 @@ int main(int argc, char** argv) {
             settings.cashOut = static_cast<int64_t>(v);
         } else if (a == "--stage" && hasValue) {
             stage = argv[++i];
-        } else if (a == "--folder" && hasValue && argv[i + 1][0] != '\0') {
-            keptFolder = argv[++i];
+        } else if (a == "--folder" && hasValue && argv[i + 1][0] != 0) {
+            kept = argv[++i];
         } else {
             return Usage();
         }
@@ -136,12 +137,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "brindlemark-sim: cannot reach a credit service\n");
         return 1;
     }
-    SimMoney money;
-    money.startCredit = PlayerExchange("CGET\r\n");
-    money.startBank = PlayerExchange("BGET\r\n");
-
     std::filesystem::path old = std::filesystem::current_path();
-    std::filesystem::path work = MakeWorkFolder(stage, keptFolder);
+    std::filesystem::path work = MakeWorkFolder(stage, kept);
     if (work.empty()) {
         std::fprintf(stderr, "brindlemark-sim: cannot make a working folder\n");
         return 1;
@@ -149,12 +146,26 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(work);
 
     SelectBackend(Backend::Headless);
-    // The game seeds its generator from the clock: the seed sets where the clock
-    // starts.
-    money.clockStart = 0x01000000u + settings.seed * 7919u;
-    ClockUseVirtual(money.clockStart, 4);
     CreditServicePort = settings.servicePort;
     InstallSimPlayer(settings);
+    // A folder in memory is thrown away at the end: nothing could resume from its journal.
+    KeepJournalInMemoryOnly(kept.empty());
+    SimMoney money;
+    bool carriedOn = LoadSimState(kept.empty() ? std::string() : work.string(), money);
+    CountRecalledGames();
+    if (carriedOn) {
+        // A run on a kept folder goes on where the last one stood, clock and all.
+        ClockUseVirtual(money.clockStart + money.clockRan, 4);
+        SettlePlayerMove();
+    } else {
+        money.startCredit = PlayerExchange("CGET\r\n");
+        money.startBank = PlayerExchange("BGET\r\n");
+        // The game seeds its generator from the clock: the seed sets where the clock
+        // starts.
+        money.clockStart = 0x01000000u + settings.seed * 7919u;
+        ClockUseVirtual(money.clockStart, 4);
+        SaveSimState();
+    }
     // The kiosk starts the cabinet again whenever it ends, and so does the simulator until the
     // games are played: the menu ends on its own, for one, when its idle deadline crosses the
     // wrap of the millisecond clock (every 49.7 days of play).
@@ -168,12 +179,13 @@ int main(int argc, char** argv) {
     }
 
     money.clockRan = ClockPeek() - money.clockStart;
+    SaveSimState();
     money.endCredit = PlayerExchange("CGET\r\n");
     money.endBank = PlayerExchange("BGET\r\n");
     ClosePlayerLine();
     if (memoryService) StopMemoryService();
     std::filesystem::current_path(old);
-    if (keptFolder.empty()) std::filesystem::remove_all(work);
+    if (kept.empty()) std::filesystem::remove_all(work);
     if (exitCode != 0) {
         std::fprintf(stderr, "brindlemark-sim: the cabinet ended with code %d\n", exitCode);
         return 1;

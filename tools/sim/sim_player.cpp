@@ -17,6 +17,7 @@
 #include "records/audit.h"
 #include "shell/startup.h"
 #include "sim_repeats.h"
+#include "sim_state.h"
 
 SimTally gSimTally;
 
@@ -73,11 +74,13 @@ bool MenuPress(uint32_t now, int16_t& x, int16_t& y) {
     if (credit + bank >= gSettings.cashOut) {
         char line[32];
         std::snprintf(line, sizeof line, "CUSE,%lld\r\n", static_cast<long long>(credit + bank));
-        if (PlayerExchange(line) >= 0) gSimTally.collected += credit + bank;
+        BeforePlayerMove(line, credit, bank);
+        AfterPlayerMove(PlayerExchange(line) >= 0);
         return false;
     }
     if (credit + bank < GameStake) {
-        if (PlayerExchange("CADD,100\r\n") >= 0) gSimTally.inserted += 100;
+        BeforePlayerMove("CADD,100\r\n", credit, bank);
+        AfterPlayerMove(PlayerExchange("CADD,100\r\n") >= 0);
         return false;  // the menu shows the play button on its next frame
     }
     x = StartX, y = StartY;
@@ -139,27 +142,15 @@ void SimLoadAuditRecord() {
 void SimPlayGame() {
     NoteBalance();
     int band = PayoutBand();
-    ++gSimTally.bandCount[band];
     gJokerPlayed = false;
     gQuestionShown = false;
     NewReaction();
     // Peeking leaves the virtual clock where the game would find it.
     uint32_t started = ClockPeek();
     gRealSteps.playGame();
+    // The game itself is counted from the cabinet's recall once it is recorded.
     gSimTally.bandMs[band] += ClockPeek() - started;
-    int32_t prize = gRealSteps.gameWinAmount();
     NoteGameOver();
-    ++gSimTally.gamesPlayed;
-    ++gSimTally.prizeCount[prize];
-    gSimTally.prizesPaid += prize;
-    if (prize > 0) ++gSimTally.gamesWon;
-    if (gGameSession.TotalTasksCompleted < MainRoundCount) return;
-    ++gSimTally.reachedFinal;
-    for (int q = 0; q < BigTeamCount; ++q) {
-        int32_t team = gGameSession.BigTeams[q];
-        if (team >= 0 && !gGameSession.Teams[team].standing)
-            gSimTally.bigTeamPrizes += gGameSession.Prizes[q];
-    }
 }
 
 void SimQuestionText(const char* text) {
