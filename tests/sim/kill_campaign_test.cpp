@@ -104,8 +104,9 @@ TEST(KillCampaign, NoGameOrPrizeIsLostOrDoubledAcrossKills) {
     ASSERT_TRUE(service.started()) << ReadText(folder.File("service.log"));
     fs::path cabinet = folder.path() / "cabinet";
     const int kills = KillsWanted();
-    // About one game in ten runs is let finish; the rest are cut off at a random moment.
-    const std::string games = std::to_string(std::max(20, kills / 10));
+    // A run cut off at a random moment plays about a third of a game: enough games that every
+    // kill falls in a game or between two.
+    const std::string games = std::to_string(std::max(20, kills / 3));
     std::vector<std::string> argv{SIM_TOOL,
                                   "--stage",
                                   STAGE_DIR,
