@@ -104,9 +104,9 @@ TEST(KillCampaign, NoGameOrPrizeIsLostOrDoubledAcrossKills) {
     ASSERT_TRUE(service.started()) << ReadText(folder.File("service.log"));
     fs::path cabinet = folder.path() / "cabinet";
     const int kills = KillsWanted();
-    // A run cut off at a random moment plays about a third of a game: enough games that every
-    // kill falls in a game or between two.
-    const std::string games = std::to_string(std::max(20, kills / 3));
+    // A run cut off at a random moment plays about half a game (610 kills took 333 games):
+    // enough games that every kill falls in a game or between two.
+    const std::string games = std::to_string(std::max(20, kills * 2 / 3));
     std::vector<std::string> argv{SIM_TOOL,
                                   "--stage",
                                   STAGE_DIR,
