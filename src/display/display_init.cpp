@@ -55,6 +55,8 @@ bool ShutdownDisplay() {
     gDisplay.backBuffer.reset();
     gDisplay.primary.reset();
     for (auto& work : gDisplay.work) work.reset();
+    // The image manager forgets the device too: a sprite load after this fails with null.
+    ImageManager.device = nullptr;
     gDisplay.device.reset();
     return false;
 }

@@ -33,6 +33,10 @@ bool ReadWholeFile(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     FILE* f = OpenFile(path, "rb");
     if (!f) return false;
+    // Room for the whole file at once: growing by chunks copies a large picture many times.
+    struct stat st {};
+    if (fstat(fileno(f), &st) == 0 && st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
     uint8_t chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)

@@ -2,9 +2,14 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <new>
+#include <random>
 #include <sstream>
 
 #include "credit/link.h"
+#include "display/display.h"
 #include "game/outside.h"
 #include "game/session.h"
 #include "platform/net_server.h"
@@ -12,6 +17,8 @@
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
 #include "shell/startup.h"
+#include "sound/music.h"
+#include "sound/music_track.h"
 
 namespace fs = std::filesystem;
 
@@ -220,6 +227,7 @@ void Cabinet::NoteGame() {
     r.standing = CountStandingTeams();
     r.playsTaken = gPlayer.next;
     r.log = gOutsideLog;
+    r.displayUp = DisplayIsUp();
     games_.push_back(std::move(r));
 }
 
@@ -246,8 +254,17 @@ int Cabinet::Run(const CabinetPlan& plan) {
     }
     gStartup = steps;
     MenuSounds sounds = DefaultMenuSounds();
-    sounds.playMainTune = SilentTune;
-    sounds.stopMainTune = sounds.pauseMainTune = sounds.resumeMainTune = SilentTuneCall;
+    if (plan.tunes) {
+        // As the program's static tracks are made before it starts: read in this folder.
+        for (MusicTrack* track : {&MainTune(), &RulesTune()}) {
+            const char* path = track == &MainTune() ? "sounds//MainTune.mp3" : "sounds//Rules.mp3";
+            track->~MusicTrack();
+            new (track) MusicTrack(path);
+        }
+    } else {
+        sounds.playMainTune = SilentTune;
+        sounds.stopMainTune = sounds.pauseMainTune = sounds.resumeMainTune = SilentTuneCall;
+    }
     gMenuSounds = sounds;
     CreditServicePort = relay_->port();
     HeadlessSetPressSource(CabinetPress);
@@ -264,6 +281,46 @@ int Cabinet::Run(const CabinetPlan& plan) {
     saved_ = gAuditRecord;
     relay_->WaitForClose(2000);
     return exitCode;
+}
+
+bool Cabinet::Damage(const std::string& path, FileDamage damage, uint32_t seed) {
+    if (!work_) return false;
+    fs::path file = work_->path() / path;
+    // A staged folder stands behind one link: it becomes a folder of links to its files, so
+    // that one of them can be changed without touching the staged one.
+    fs::path top = work_->path() / fs::path(path).begin()->string();
+    if (fs::is_symlink(top)) {
+        fs::path staged = fs::read_symlink(top);
+        fs::remove(top);
+        fs::create_directory(top);
+        for (const auto& entry : fs::recursive_directory_iterator(staged)) {
+            fs::path to = top / fs::relative(entry.path(), staged);
+            if (entry.is_directory())
+                fs::create_directories(to);
+            else
+                fs::create_symlink(entry.path(), to);
+        }
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    fs::remove(file);
+    if (damage == FileDamage::Missing) return true;
+    if (damage == FileDamage::CutToHalf) bytes.resize(bytes.size() / 2);
+    if (damage == FileDamage::Overwritten && !bytes.empty()) {
+        std::mt19937 random(seed);
+        for (int i = 0; i < 64; ++i)
+            bytes[random() % bytes.size()] = static_cast<char>(random() & 0xFF);
+    }
+    std::ofstream out(file, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+std::string Cabinet::LogText() const {
+    return work_ ? ReadText((work_->path() / "~system" / "logs" / "Brindlemark.txt").string())
+                 : std::string();
 }
 
 std::vector<std::string> Cabinet::Requests() {

@@ -50,7 +50,8 @@ struct GameRecord {
     int32_t tasks = 0;     // right or passed answers in the rounds
     int32_t standing = 0;  // teams standing at the end
     size_t playsTaken = 0;
-    OutsideLog log;  // what the game drew, played and paid
+    OutsideLog log;          // what the game drew, played and paid
+    bool displayUp = false;  // the display was still up when the game ended
 };
 
 // One change in the service's ledger.
@@ -69,7 +70,13 @@ struct CabinetPlan {
     bool drawn = true;  // the display comes up and every screen is drawn
     bool sound = true;  // the effects are played (and mixed by the headless sound device)
     int coin = 100;     // put in whenever credit and bank on screen fall short of a stake
+    // The tunes are read from the working folder as at a program start, and played; otherwise
+    // they are silent (decoding them for every virtual minute of play only costs time).
+    bool tunes = false;
 };
+
+// What is done to one file of the working folder before the cabinet starts.
+enum class FileDamage { Missing, CutToHalf, Overwritten };
 
 class Cabinet {
   public:
@@ -79,6 +86,12 @@ class Cabinet {
     bool ready() const { return ready_; }
     // The audit record the cabinet will start with: zero counters and this payout balance.
     void PresetPayoutBalance(float balance);
+    // Damages one file of the staged working folder (or the audit record), given by its path
+    // there: removed, cut to half its length, or 64 bytes at random places overwritten with
+    // random bytes drawn from `seed`. False when the file is not there.
+    bool Damage(const std::string& path, FileDamage damage, uint32_t seed);
+    // The cabinet's own log file.
+    std::string LogText() const;
     // A coin through the operator's command.
     bool Insert(int pence);
     // The cabinet program from start-up to its end; returns its exit code.

@@ -43,11 +43,9 @@ void SendReply(Client& client, const std::string& reply) {
     }
 }
 
-// Refuses an over-long line and ends the connection, reading what is left of the line first so
-// that the refusal reaches the client before the connection goes.
-void RefuseLongLine(Client& client, std::string_view start) {
-    LogRefusal(client.peer, start, "line longer than 64 bytes");
-    SendReply(client, Refusal);
+// Ends the connection after an over-long line, reading what is left of the line first so that
+// the refusal reaches the client before the connection goes.
+void EndAfterLongLine(Client& client) {
     ShutdownSending(client.socket);
     char scrap[ReadChunk];
     for (int i = 0; i < 16 && ReadAvailable(client.socket, scrap, sizeof scrap) > 0; ++i) {
@@ -57,29 +55,22 @@ void RefuseLongLine(Client& client, std::string_view start) {
 
 // Answers the whole lines in the client's pending bytes, at most LinesPerTurn of them.
 void AnswerPendingLines(CreditStore& store, Client& client) {
-    size_t start = 0;
-    size_t end;
-    for (int answered = 0; !client.closing && answered < LinesPerTurn &&
-                           (end = client.pending.find('\n', start)) != std::string::npos;
-         ++answered) {
-        std::string_view line(client.pending.data() + start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (line.size() > LongestRequestLine) {
-            RefuseLongLine(client, line);
+    auto send = [&client](const std::string& reply) {
+        SendReply(client, reply);
+        return !client.closing;
+    };
+    int answered = 0;
+    switch (AnswerLines(store, client.pending, client.peer, send, LinesPerTurn, &answered)) {
+        case LinesResult::Open:
             break;
-        }
-        std::string reply = AnswerRequest(store, line, client.peer);
-        if (!reply.empty()) SendReply(client, reply);
-        client.lineStarted = Clock::now();
+        case LinesResult::SendFailed:
+            client.closing = true;
+            break;
+        case LinesResult::LineTooLong:
+            EndAfterLongLine(client);
+            break;
     }
-    client.pending.erase(0, start);
-    // A line still without its end that is already too long: more than 64 bytes, unless the
-    // 65th is the carriage return of its line end.
-    const std::string& p = client.pending;
-    if (!client.closing && !HasWholeLine(client) && p.size() > LongestRequestLine &&
-        (p.size() > LongestRequestLine + 1 || p.back() != '\r'))
-        RefuseLongLine(client, p);
+    if (answered > 0) client.lineStarted = Clock::now();
 }
 
 // Reads what the client sent, unless it still has whole lines waiting for their turn.
@@ -187,6 +178,44 @@ std::string AnswerRequest(CreditStore& store, std::string_view line, const std::
             return Refusal;
     }
     return Refusal;
+}
+
+LinesResult AnswerLines(CreditStore& store, std::string& pending, const std::string& client,
+                        const std::function<bool(const std::string&)>& send, int most,
+                        int* answered) {
+    LinesResult result = LinesResult::Open;
+    size_t start = 0;
+    size_t end;
+    int count = 0;
+    for (; count < most && (end = pending.find('\n', start)) != std::string::npos; ++count) {
+        std::string_view line(pending.data() + start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() > LongestRequestLine) {
+            result = LinesResult::LineTooLong;
+            LogRefusal(client, line, "line longer than 64 bytes");
+            send(Refusal);
+            break;
+        }
+        std::string reply = AnswerRequest(store, line, client);
+        if (!reply.empty() && !send(reply)) {
+            result = LinesResult::SendFailed;
+            ++count;
+            break;
+        }
+    }
+    if (answered) *answered = count;
+    pending.erase(0, start);
+    // A line still without its end that is already too long: more than 64 bytes, unless the
+    // 65th is the carriage return of its line end.
+    if (result == LinesResult::Open && pending.find('\n') == std::string::npos &&
+        pending.size() > LongestRequestLine &&
+        (pending.size() > LongestRequestLine + 1 || pending.back() != '\r')) {
+        result = LinesResult::LineTooLong;
+        LogRefusal(client, pending, "line longer than 64 bytes");
+        send(Refusal);
+    }
+    return result;
 }
 
 int Serve(CreditStore& store, const std::string& dbPath, uint16_t port) {

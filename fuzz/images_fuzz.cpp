@@ -1,0 +1,38 @@
+// Resource images: the header read that registers an image, then the decode of the whole file
+// at each display depth, as the first draw does.
+#include <cstdlib>
+#include <string>
+
+#include "display/image_decode.h"
+#include "fuzz_support.h"
+
+FUZZ_TARGET(Images) {
+    // The table's file types: 1 BMP, 2 PCX; the fuzzer's first byte picks one.
+    if (size < 1) return 0;
+    const int32_t type = (data[0] & 1) ? ResourceTypePcx : ResourceTypeBmp;
+    const uint8_t* file = data + 1;
+    const size_t length = size - 1;
+    // Registration reads the first 128 bytes only.
+    int32_t width = 0, height = 0;
+    std::string error;
+    const bool header =
+        ReadResourceHeader(file, length < 128 ? length : 128, type, width, height, error);
+    for (int32_t depth : {32, 24, 16}) {
+        DecodedImage image;
+        if (!DecodeResourceFile(file, length, type, depth, image, error)) continue;
+        // A decoded picture has the header's size (a BMP decodes the low 16 bits of it, signed),
+        // positive, and every row's bytes.
+        if (!header) std::abort();
+        if (type == ResourceTypeBmp ? image.width != static_cast<int16_t>(width) ||
+                                          image.height != static_cast<int16_t>(height)
+                                    : image.width != width || image.height != height)
+            std::abort();
+        if (image.width <= 0 || image.height <= 0 || image.bytesPerPixel != depth / 8) std::abort();
+        if (image.pixels.size() != static_cast<size_t>(image.width) *
+                                       static_cast<size_t>(image.height) *
+                                       static_cast<size_t>(image.bytesPerPixel))
+            std::abort();
+        if (depth == 32 && DecodedToRgba(image).size() != image.pixels.size()) std::abort();
+    }
+    return 0;
+}
