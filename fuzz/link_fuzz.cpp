@@ -36,7 +36,7 @@ FUZZ_TARGET(Link) {
     std::vector<uint8_t> ops;
     for (int n = 1 + in.Byte() % 8; n > 0; --n) ops.push_back(in.Byte());
     std::vector<std::string> pieces;
-    while (in.Left() > 0) pieces.emplace_back(in.Take(in.U16() % 5000));
+    while (in.Left() > 0 && pieces.size() < 16) pieces.emplace_back(in.Take(in.U16() % 5000));
 
     CreditServicePort = SocketLocalPort(listener);
     if (!CreateCreditSocket() || !ConnectCreditService()) std::abort();

@@ -11,6 +11,7 @@ BRINDLEMARK_PACKAGES=(
   libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
   iso-codes tzdata units
   libcpp-httplib-dev libsodium-dev chromium
+  clang libclang-rt-14-dev
 )
 
 brindlemark_install_packages() {
