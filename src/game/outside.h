@@ -28,7 +28,7 @@ struct GameOutside {
 };
 extern GameOutside gGameOutside;
 
-struct DisplaySurface;
+class DisplaySurface;
 // The surface of a sprite the game loaded at start-up (the menu's pictures among them), found by
 // the path it was loaded with; null when it was not loaded.
 DisplaySurface* LoadedSprite(const char* path);

@@ -39,7 +39,7 @@ TEST_P(SpriteManager, SpriteSurfacesAreThirtyTwoBitKeyedSystemMemoryWhateverTheD
 TEST_P(SpriteManager, TgaRowsGoBottomUpIntoTheSurfaceWithTheirAlpha) {
     // A 2x1 run-length file: one run packet 0x81 of magenta with alpha 0x80.
     WriteSpriteFile("Run.tga", {0, 0, 10, 0, 0,  0, 0,    0,    0,    0,    0,   0,
-                           2, 0, 1,  0, 32, 8, 0x81, 0xFF, 0x00, 0xFF, 0x80});
+                                2, 0, 1,  0, 32, 8, 0x81, 0xFF, 0x00, 0xFF, 0x80});
     DisplaySurfacePtr run = LoadSprite("Run.tga");
     ASSERT_TRUE(run);
     EXPECT_EQ(2, run->Width());
@@ -95,7 +95,7 @@ TEST_P(SpriteManager, FailedLoadsReturnNullAndAddNoRecord) {
     shortFile.resize(18 + 4 * 4 * 4 - 1);
     WriteSpriteFile("Short.tga", shortFile);
     WriteSpriteFile("Overrun.tga",
-               {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8, 0x82, 1, 2, 3, 4});
+                    {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8, 0x82, 1, 2, 3, 4});
     std::vector<uint8_t> huge = {0, 0, 10, 0,    0,    0,    0,    0,  0,
                                  0, 0, 0,  0xFF, 0xFF, 0xFF, 0xFF, 32, 8};
     huge.insert(huge.end(), {0xFF, 1, 2, 3, 4});
@@ -107,6 +107,15 @@ TEST_P(SpriteManager, FailedLoadsReturnNullAndAddNoRecord) {
     EXPECT_FALSE(LoadSprite(nullptr, 1));
     EXPECT_TRUE(ImageManager.records.empty());
     EXPECT_EQ(nullptr, GetFrameRect("Short.tga", 0));
+
+    // After a display shutdown (a missing picture at start-up) a good file loads as null too,
+    // without touching the device that went with the display.
+    std::vector<uint8_t> good = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 32, 8, 1, 2, 3, 4};
+    WriteSpriteFile("Good.tga", good);
+    ASSERT_TRUE(LoadSprite("Good.tga", 1));
+    ShutdownDisplay();
+    EXPECT_FALSE(LoadSprite("Good.tga", 1));
+    EXPECT_FALSE(CreateSpriteSurface(4, 4));
 }
 
 TEST_P(SpriteManager, FrameRectanglesComeFromTheFirstRecordThatHasTheFrame) {
