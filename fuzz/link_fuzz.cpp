@@ -14,11 +14,11 @@
 
 namespace {
 // Answers each request with the next piece; a piece is also sent when no request has come for
-// 20 ms, so that a link waiting for more of a reply is never kept to its time-out.
+// 5 ms, so that a link waiting for more of a reply is never kept to its time-out.
 void AnswerWithPieces(SocketHandle peer, const std::vector<std::string>& pieces) {
     for (const std::string& piece : pieces) {
         SocketWait wait{peer, false};
-        if (WaitForSockets(&wait, 1, 20) > 0) {
+        if (WaitForSockets(&wait, 1, 5) > 0) {
             char request[256];
             if (ReadAvailable(peer, request, sizeof request) == 0) break;
         }

@@ -13,24 +13,47 @@ seed() {
     { printf "$3"; head -c "$5" "$4"; } >"$out/$1/$2"
 }
 
+# A corner of a staged picture in its own format (ImageMagick): small, so that runs are quick.
+#   corner FILE OUT FORMAT [convert options...]
+corner() {
+    local file=$1 out=$2 format=$3
+    shift 3
+    convert "$file" -crop 40x30+0+0 +repage -type TrueColor "$@" "$format:$out.tmp" 2>/dev/null &&
+        mv "$out.tmp" "$out" || { rm -f "$out.tmp"; return 1; }
+}
+
+# Resource images: the type (0 BMP, 1 PCX), then the file: a corner of each and the start of
+# the whole file.
 n=0
 while IFS= read -r f; do
     n=$((n + 1))
     case "$f" in
-        *.PCX | *.pcx) type='\001' ;;
-        *) type='\000' ;;
+        *.PCX | *.pcx) type='\001' format=PCX ;;
+        *) type='\000' format=BMP3 ;;
     esac
-    seed images "$n" "$type" "$f" 65536
+    seed images "$n" "$type" "$f" 4096
+    if corner "$f" "$out/images/c$n" "$format"; then
+        { printf "$type"; cat "$out/images/c$n"; } >"$out/images/corner$n"
+        rm "$out/images/c$n"
+    fi
 done < <(find "$stage/Graphic_resource" -iname '*.bmp' -o -iname '*.pcx' | sort)
 
-# Sprites: settings (kind, frames, x, y, angle, opacity) then the file.
+# Sprites: settings (kind, frames, x, y, angle, opacity), then a corner of each sprite file; the
+# TGAs both raw and run-length.
 n=0
 while IFS= read -r f; do
     n=$((n + 1))
     case "$f" in
-        *.tga | *.TGA) seed sprites "$n" '\001\000\144\000\144\000\000\377' "$f" 65536 ;;
-        *) seed sprites "$n" '\000\001\144\000\144\000\000\377' "$f" 65536 ;;
+        *.tga)
+            for c in None RLE; do
+                corner "$f" "$out/sprites/t" TGA -type TrueColorAlpha -compress $c &&
+                    { printf '\001\001\144\000\144\000\000\377'; cat "$out/sprites/t"; } >"$out/sprites/$c$n"
+            done ;;
+        *)
+            corner "$f" "$out/sprites/t" BMP3 &&
+                { printf '\000\001\144\000\144\000\000\377'; cat "$out/sprites/t"; } >"$out/sprites/bmp$n" ;;
     esac
+    rm -f "$out/sprites/t"
 done < <(find "$stage/Graphic_resource" -name '*.tga' -o -name '*.bmp' | sort)
 
 # Effects: slot, looped, position, then the file's first 8 KB.

@@ -112,8 +112,8 @@ Image MenuBackground() {
     DrawText(cr, "TONIGHT'S QUIZ", 360, 188, Align::Centre);
     const char* lines[] = {"Beat 50 rival teams", "True or false - 20 seconds each",
                            "14 right answers reach the final",
-                           "Win up to \xC2\xA3"
-                           "6.00"};
+                           ("Win up to \xC2\xA3"
+                            "6.00")};
     SetFont(cr, Face::SansBold, 20);
     for (int i = 0; i < 4; ++i) {
         SetColour(cr, i == 3 ? Hex(0x9be8b0) : Colour::Chalk);
