@@ -40,8 +40,9 @@ ServiceProcess::ServiceProcess(const std::string& dbPath, const std::string& log
     // The log of an earlier run must not be read for this one's port.
     std::error_code ignored;
     fs::remove(logPath, ignored);
-    process_ =
-        StartProcess({CreditServicePath(), "serve", "--db", dbPath, "--port", "0"}, "", logPath);
+    // Its standard output is not the test's: a test that dies must not leave its output open.
+    process_ = StartProcess({CreditServicePath(), "serve", "--db", dbPath, "--port", "0"},
+                            "/dev/null", logPath);
     const std::string marker = "listening on 127.0.0.1:";
     for (int i = 0; i < 1000 && process_ != NoProcess; ++i) {
         std::string log = ReadText(logPath);
