@@ -1,28 +1,71 @@
 // The cabinet's credit link against a fake service that answers each request with the next piece
 // of arbitrary bytes: replies cut at any point, run together, empty, over-long or junk, and the
 // connection closed when the pieces run out. The link's requests are those the game makes.
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "credit/link.h"
+#include "credit/reconcile.h"
 #include "fuzz_support.h"
 #include "platform/net_server.h"
 #include "records/audit.h"
 
 namespace {
-// Answers each request with the next piece; a piece is also sent when no request has come for
-// 5 ms, so that a link waiting for more of a reply is never kept to its time-out.
-void AnswerWithPieces(SocketHandle peer, const std::vector<std::string>& pieces) {
-    for (const std::string& piece : pieces) {
-        SocketWait wait{peer, false};
-        if (WaitForSockets(&wait, 1, 5) > 0) {
-            char request[256];
-            if (ReadAvailable(peer, request, sizeof request) == 0) break;
+// The fake service: answers each request with the next piece, and sends the next piece anyway
+// when no request has come for 5 ms, so that a link waiting for more of a reply is never kept to
+// its time-out. A connection made again (to settle a late stake or prize) takes the pieces that
+// are left. Once they run out it answers as a plain service would, with nothing booked.
+struct FakeService {
+    SocketHandle listener;
+    std::vector<std::string> pieces;
+    std::atomic<bool> done{false};
+};
+
+std::string PlainAnswer(std::string_view request) {
+    if (request.empty() || request.substr(0, 4) == "TERM") return "";
+    if (request.substr(0, 4) == "CGET") return "CTEL,0\r";
+    if (request.substr(0, 4) == "BGET") return "BTEL,0\r";
+    return "FAIL,0\r";
+}
+
+void AnswerWithPieces(FakeService& service) {
+    SocketHandle peer = InvalidSocket;
+    size_t next = 0;
+    std::string unanswered;  // the last request that got no bytes back
+    while (!service.done) {
+        SocketWait waits[2] = {{service.listener, false}, {peer, false}};
+        const int ready = WaitForSockets(waits, peer == InvalidSocket ? 1 : 2, 5);
+        if (waits[0].ready) {
+            SocketHandle again = AcceptConnection(service.listener, nullptr);
+            if (again != InvalidSocket) {
+                CloseSocket(peer);
+                peer = again;
+            }
         }
-        if (!piece.empty() && SendOnSocket(peer, piece.data(), piece.size()) < 0) break;
+        if (peer == InvalidSocket) continue;
+        char request[256];
+        long n = 0;
+        if (waits[1].ready) {
+            n = ReadAvailable(peer, request, sizeof request);
+            if (n == 0 || n == -1) {
+                CloseSocket(peer);
+                peer = InvalidSocket;
+                continue;
+            }
+        } else if (ready > 0) {
+            continue;
+        }
+        std::string answer = next < service.pieces.size() ? service.pieces[next++]
+                             : n > 0
+                                 ? PlainAnswer(std::string_view(request, static_cast<size_t>(n)))
+                                 : "";
+        if (!answer.empty()) SendOnSocket(peer, answer.data(), answer.size());
     }
     CloseSocket(peer);
 }
@@ -32,22 +75,20 @@ FUZZ_TARGET(Link) {
     EnterFuzzFolder();
     static SocketHandle listener = ListenOnLoopback(0);
     if (listener == InvalidSocket) std::abort();
+    // A late reply is waited for a few milliseconds only, and the balances are asked again once.
+    CreditLateReplyMs = 5;
+    CreditReconnectMs = 0;
     FuzzInput in(data, size);
     std::vector<uint8_t> ops;
     for (int n = 1 + in.Byte() % 8; n > 0; --n) ops.push_back(in.Byte());
-    std::vector<std::string> pieces;
-    while (in.Left() > 0 && pieces.size() < 16) pieces.emplace_back(in.Take(in.U16() % 5000));
+    FakeService fake;
+    fake.listener = listener;
+    while (in.Left() > 0 && fake.pieces.size() < 16)
+        fake.pieces.emplace_back(in.Take(in.U16() % 5000));
 
     CreditServicePort = SocketLocalPort(listener);
+    std::thread service(AnswerWithPieces, std::ref(fake));
     if (!CreateCreditSocket() || !ConnectCreditService()) std::abort();
-    SocketHandle peer = InvalidSocket;
-    for (int i = 0; i < 1000 && peer == InvalidSocket; ++i) {
-        SocketWait wait{listener, false};
-        WaitForSockets(&wait, 1, 10);
-        peer = AcceptConnection(listener, nullptr);
-    }
-    if (peer == InvalidSocket) std::abort();
-    std::thread service(AnswerWithPieces, peer, pieces);
 
     ResetAuditRecord();
     for (uint8_t op : ops) {
@@ -82,6 +123,7 @@ FUZZ_TARGET(Link) {
     }
     SendTerm();
     CloseCreditLink();
+    fake.done = true;
     service.join();
     return 0;
 }

@@ -82,11 +82,11 @@ head -c 176 /dev/zero | tr '\0' '\1' >"$out/audit/head"
 
 # The credit link: the requests (count and kinds), then each reply behind its 16-bit length.
 reply() { printf "$(printf '\\%03o\\%03o' $((${#1} % 256)) $((${#1} / 256)))%s" "$1"; }
-{ printf '\007\000\001\002\003\004\005\006'; reply $'CTEL,150\r'; reply $'BTEL,0\r'
+{ printf '\006\000\001\002\003\004\005\006'; reply $'CTEL,150\r'; reply $'BTEL,0\r'
   reply $'CTEL,100\r'; reply $'BTEL,200\r'; reply $'CTEL,105\r'; reply $'CTEL,55\r'
   reply $'BTEL,300\r'; } >"$out/link/replies"
-{ printf '\003\000\001\002'; reply $'CTEL,15'; reply $'0\rBTEL,'; reply $'FAIL,0\r'; } >"$out/link/split"
-{ printf '\002\000\000'; reply $'CTEL,99999\r'; reply $'CTEL\r'; } >"$out/link/odd"
+{ printf '\002\000\001\002'; reply $'CTEL,15'; reply $'0\rBTEL,'; reply $'FAIL,0\r'; } >"$out/link/split"
+{ printf '\001\000\000'; reply $'CTEL,99999\r'; reply $'CTEL\r'; } >"$out/link/odd"
 
 # The credit service: the byte stream cut into reads, each read behind its length (less one).
 reads() { for r in "$@"; do printf "$(printf '\\%03o' $((${#r} - 1)))%s" "$r"; done; }
