@@ -33,9 +33,10 @@ run() {
     # Small inputs run quickly; a tune needs a few frames to reach its decoder.
     local longest=8192
     [ "$name" = mp3 ] && longest=24576
-    # Ten seconds on one input is a hang; 2 GB is the most a reader may take.
+    # A minute on one input is a hang (a loaded machine stalls for seconds); 2 GB is the most a
+    # reader may take.
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=$longest \
+        "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=$longest \
         "${parallel[@]}" -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$corpus" "$build/fuzz/seeds/$name" >"$out" 2>&1 || status=$?
     local logs=("$out")
