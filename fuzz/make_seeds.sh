@@ -90,7 +90,7 @@ reply() { printf "$(printf '\\%03o\\%03o' $((${#1} % 256)) $((${#1} / 256)))%s" 
 
 # The credit service: the byte stream cut into reads, each read behind its length (less one).
 reads() { for r in "$@"; do printf "$(printf '\\%03o' $((${#r} - 1)))%s" "$r"; done; }
-reads $'CGET\r\n' $'CADD,500\r\n' $'CUSE,50\r\n' $'BADD,100\r\n' $'BGET\r\n' $'TERM\r\n' >"$out/service/game"
+reads $'CGET\r\n' $'CADD,500\r\n' $'CUSE,50\r\n' $'BADD,100\r\n' $'BGET\r\n' $'PAYO,100\r\n' $'TERM\r\n' >"$out/service/game"
 reads $'CA' $'DD,75\r' $'\nCUSE,5' $'0\r\nCUSE,100000\r\nBGET' $'\r\n' >"$out/service/cut"
 reads $'CADD,0\r\n' $'CUSE,-5\r\n' $'XXXX\r\n' $'CGET,1\r\n' "$(printf 'B%.0s' {1..70})" >"$out/service/refused"
 

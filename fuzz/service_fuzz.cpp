@@ -1,7 +1,8 @@
 // The credit service's side of a connection: a byte stream cut into arbitrary reads, each read
 // handed to the service's line answering over its real store. Whatever the bytes, no balance goes
 // below zero, every change the service acknowledged is in the ledger exactly once with the
-// balances it answered, the ledger replayed gives the balances, and nothing else is booked.
+// balances it answered (the operator's payout among them), the ledger replayed gives the
+// balances, and nothing else is booked.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -109,7 +110,8 @@ FUZZ_TARGET(Service) {
         if (next >= replies.size()) std::abort();
         const std::string& reply = replies[next++];
         if (!valid || request.verb == Verb::CreditGet || request.verb == Verb::BankGet) continue;
-        const char* tag = request.verb == Verb::BankAdd ? "BTEL" : "CTEL";
+        const bool bank = request.verb == Verb::BankAdd || request.verb == Verb::BankPayout;
+        const char* tag = bank ? "BTEL" : "CTEL";
         const int64_t value = Acknowledged(reply, tag);
         if (value < 0) {
             if (reply != "FAIL,0\r") std::abort();
@@ -118,7 +120,7 @@ FUZZ_TARGET(Service) {
         LedgerRow row;
         row.request = VerbName(request.verb);
         row.amount = request.amount;
-        (request.verb == Verb::BankAdd ? row.bank : row.credit) = value;
+        (bank ? row.bank : row.credit) = value;
         expected.push_back(row);
     }
     const size_t refusals = result == LinesResult::LineTooLong ? 1 : 0;
@@ -137,14 +139,15 @@ FUZZ_TARGET(Service) {
         if (r.request != expected[i].request || r.amount != expected[i].amount) std::abort();
         if (r.request == "CADD") b.credit += r.amount;
         if (r.request == "BADD") b.bank += r.amount;
+        if (r.request == "PAYO") b.bank -= r.amount;
         if (r.request == "CUSE") {
             const int64_t fromCredit = b.credit < r.amount ? b.credit : r.amount;
             b.credit -= fromCredit;
             b.bank -= r.amount - fromCredit;
         }
         if (b.credit < 0 || b.bank < 0 || r.credit != b.credit || r.bank != b.bank) std::abort();
-        if (r.request == "BADD" ? expected[i].bank != b.bank : expected[i].credit != b.credit)
-            std::abort();
+        const bool bank = r.request == "BADD" || r.request == "PAYO";
+        if (bank ? expected[i].bank != b.bank : expected[i].credit != b.credit) std::abort();
     }
     Balances now;
     if (!store.Read(&now) || now.credit != b.credit || now.bank != b.bank) std::abort();
