@@ -27,6 +27,7 @@ build=$PWD/build/fuzz  # absolute: the harnesses change their working folder
 run() {
     local name=$1 corpus=$build/corpus/$1 artifacts=$build/artifacts/$1 out=$build/logs/$1.log
     mkdir -p "$corpus" "$artifacts" "$build/logs"
+    touch "$out.start"  # faults are the inputs kept by this run
     local status=0 parallel=()
     [ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
     rm -f fuzz-*.log
@@ -50,7 +51,7 @@ run() {
     done
     [ "$jobs" -gt 1 ] && cat fuzz-*.log >>"$out" && rm -f fuzz-*.log
     local faults
-    faults=$(find "$artifacts" -type f | wc -l)
+    faults=$(find "$artifacts" -type f -newer "$out.start" | wc -l)
     printf '%-9s %14s %8s %8s %7s %s\n' "$name" "$execs" "$cov" "$(find "$corpus" -type f | wc -l)" \
         "$faults" "$([ "$status" -eq 0 ] || echo "exit $status, see $out")"
     [ "$faults" -eq 0 ] && [ "$status" -eq 0 ]
