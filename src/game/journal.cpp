@@ -23,8 +23,9 @@ namespace {
 constexpr const char* JournalTempPath = "data\\game.journal.tmp";
 constexpr const char* CheckPrefix = "crc32 ";
 bool gEnabled = false;
-bool gMemoryOnly = false;  // kept up to date, never written (a simulation that keeps no folder)
-uint32_t gTakenOver = 0;   // clock when this run took the game over
+bool gMemoryOnly = false;   // kept up to date, never written (a simulation that keeps no folder)
+bool gLastWriteOk = false;  // the last step of the open game reached the disk
+uint32_t gTakenOver = 0;    // clock when this run took the game over
 uint32_t gQuestionPutAt = 0;
 RecallQuestion gPendingQuestion;  // the question on screen, listed once it is answered
 
@@ -96,6 +97,7 @@ bool WriteFileDurably(const char* path, const std::string& text) {
 void EnableJournal(bool on) {
     gEnabled = on;
     gJournal = GameJournal{};
+    gLastWriteOk = false;
     gBeforeMoneyRequest = on ? JournalBeforeMoney : nullptr;
 }
 
@@ -391,11 +393,17 @@ void WriteJournal() {
     copy.playedMs = JournalPlayedMs();
     MakeFolder("data");
     std::string text = JournalText(copy);
-    if (!WriteFileDurably(JournalTempPath, text) || !ReplaceFile(JournalTempPath, JournalPath)) {
+    gLastWriteOk =
+        WriteFileDurably(JournalTempPath, text) && ReplaceFile(JournalTempPath, JournalPath);
+    if (!gLastWriteOk) {
         DeleteFileAt(JournalTempPath);
         WriteLog("Game journal: could not write the journal of game %lld\n",
                  static_cast<long long>(gJournal.seq));
     }
+}
+
+bool JournalOnDisk() {
+    return gEnabled && !gMemoryOnly && gJournal.open && gLastWriteOk;
 }
 
 int ReadJournal(GameJournal& journal) {
@@ -410,12 +418,14 @@ int ReadJournal(GameJournal& journal) {
         SetJournalAside(why.c_str());
         return -1;
     }
+    gLastWriteOk = true;  // the game taken up from it is on disk as it stands
     return 1;
 }
 
 void RemoveJournal() {
     if (gEnabled) DeleteFileAt(JournalPath);
     gJournal = GameJournal{};
+    gLastWriteOk = false;
 }
 
 void SetJournalAside(const char* why) {

@@ -87,6 +87,9 @@ extern void (*gOnGameRecorded)(const GameJournal& journal);
 std::string JournalText(const GameJournal& journal);
 bool ParseJournal(const std::string& text, GameJournal& journal, std::string& why);
 
+// True while a game is journaled and its last step reached the disk: a run that ends now leaves
+// the game to be resumed at the next start.
+bool JournalOnDisk();
 // Writes gJournal with the game's state as it stands now (the question on screen, if any, is
 // left out of the audit copy: a resumed game puts a fresh one); does nothing when off.
 void WriteJournal();

@@ -1,5 +1,6 @@
 #include "shell/ending.h"
 
+#include "game/journal.h"
 #include "records/log.h"
 
 namespace {
@@ -32,5 +33,12 @@ bool GameUnderWay() {
 }
 
 void EndAskedDuringGame() {
+    if (JournalOnDisk()) {
+        WriteLog(
+            "A game is under way: game %lld is kept in the game journal and resumes at the "
+            "next start\n",
+            static_cast<long long>(gJournal.seq));
+        throw GameLeftInJournal{};
+    }
     WriteLog("A game is under way: it is played to its end before the cabinet ends\n");
 }

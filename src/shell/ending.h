@@ -15,7 +15,14 @@ void ResetEnding();
 void MarkGameUnderWay(bool underWay);
 bool GameUnderWay();
 
-// What an end asked for during a game does to it: today the game is played on to its own end
-// (won, lost or timed out: a game left alone ends at its first answer time-out), and the cabinet
-// ends when the game returns to the main loop instead of showing the menu.
+// Thrown by EndAskedDuringGame out of the message pump the game was polling: the game's frames
+// unwind to the main loop, which ends the cabinet as at the menu without counting the game.
+struct GameLeftInJournal {};
+
+// What an end asked for during a game does to it. When the game's journal is on disk, the game
+// stops where it stands (GameLeftInJournal is thrown) and the next start resumes it: a money
+// request never pumps messages, so one under way has its reply, or its reconciliation, before
+// the game stops. Without a journal on disk (it could not be written, or the run keeps it in
+// memory only) the game is played on to its own end (won, lost or timed out: a game left alone
+// ends at its first answer time-out), and the cabinet ends when it returns to the main loop.
 void EndAskedDuringGame();

@@ -32,13 +32,27 @@ int NormalShutdown() {
     return CommonTail(ExitNormal);
 }
 
-void RunMainLoop() {
-    // An end asked for at the menu ends the menu; one asked for during a game waits for it.
-    while (!EndAsked() && gStartup.runMenu()) {
-        MarkGameUnderWay(true);
+// A game from its paid start (or its resumption) to its return, or to an end asked for during
+// it that left the game in its journal; false in that case.
+template <typename Play>
+bool PlayUnlessLeft(Play play) {
+    MarkGameUnderWay(true);
+    try {
         if (EndAsked()) EndAskedDuringGame();  // asked as the paid start was being shown
-        PlayPaidGame();
+        play();
+    } catch (const GameLeftInJournal&) {
         MarkGameUnderWay(false);
+        return false;
+    }
+    MarkGameUnderWay(false);
+    return true;
+}
+
+void RunMainLoop() {
+    // An end asked for at the menu ends the menu; one asked for during a game ends it too, the
+    // game staying in its journal (or, with no journal on disk, once the game is over).
+    while (!EndAsked() && gStartup.runMenu()) {
+        if (!PlayUnlessLeft(PlayPaidGame)) return;
         WaitDiscardingInput(200);
     }
 }
@@ -96,10 +110,11 @@ int RunCabinet() {
     SeedRandom(timeGetTime());
     gStartup.loadGameImages();
     gStartup.crossFadeToMenu();
-    // A game that a power cut interrupted is played on before the menu.
-    MarkGameUnderWay(true);
-    bool resumed = ResumeUnfinishedGame();
-    MarkGameUnderWay(false);
+    // A game that a power cut interrupted is played on before the menu (an end asked for during
+    // start-up leaves its journal alone).
+    if (EndAsked()) return NormalShutdown();
+    bool resumed = false;
+    if (!PlayUnlessLeft([&resumed] { resumed = ResumeUnfinishedGame(); })) return NormalShutdown();
     if (resumed) WaitDiscardingInput(200);
     RunMainLoop();
     return NormalShutdown();

@@ -109,6 +109,11 @@ std::string RecordingRelay::Sent() {
     return sent_;
 }
 
+void RecordingRelay::Watch(std::function<void(const std::string& chunk)> watch) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    watch_ = std::move(watch);
+}
+
 bool RecordingRelay::WaitForClose(int timeoutMs) {
     for (int waited = 0; !closed_ && waited < timeoutMs; waited += 5)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
@@ -135,10 +140,13 @@ void RecordingRelay::Run() {
             if (n == 0 || n == -1) {
                 closed_ = true;
             } else if (n > 0) {
+                std::function<void(const std::string&)> watch;
                 {
                     std::lock_guard<std::mutex> lock(mutex_);
                     sent_.append(chunk, static_cast<size_t>(n));
+                    watch = watch_;
                 }
+                if (watch) watch(std::string(chunk, static_cast<size_t>(n)));
                 SendOnSocket(service, chunk, static_cast<size_t>(n));
             }
         }
@@ -232,6 +240,11 @@ void Cabinet::NoteGame() {
 }
 
 int Cabinet::Run(const CabinetPlan& plan) {
+    if (relay_->WaitForClose(0)) {
+        // The link of the last run has gone: the next one connects to a fresh relay.
+        sentBefore_ += relay_->Sent();
+        relay_ = std::make_unique<RecordingRelay>(service_->port());
+    }
     plan_ = plan;
     bought_ = 0;
     lastMenuPress_ = 0;
@@ -266,8 +279,13 @@ int Cabinet::Run(const CabinetPlan& plan) {
         sounds.stopMainTune = sounds.pauseMainTune = sounds.resumeMainTune = SilentTuneCall;
     }
     gMenuSounds = sounds;
+    relay_->Watch(plan.watchRequests);
     CreditServicePort = relay_->port();
     HeadlessSetPressSource(CabinetPress);
+    if (!plan.resumedPlays.empty()) {
+        gOutsideLog = OutsideLog{};
+        ScriptPlays(plan.resumedPlays);
+    }
 
     int exitCode = WinMain();
 
@@ -323,9 +341,13 @@ std::string Cabinet::LogText() const {
                  : std::string();
 }
 
+std::string Cabinet::WorkFolder() const {
+    return work_ ? work_->path().string() : std::string();
+}
+
 std::vector<std::string> Cabinet::Requests() {
     std::vector<std::string> lines;
-    std::string sent = relay_->Sent();
+    std::string sent = sentBefore_ + relay_->Sent();
     size_t start = 0, end;
     while ((end = sent.find('\n', start)) != std::string::npos) {
         lines.push_back(sent.substr(start, end + 1 - start));

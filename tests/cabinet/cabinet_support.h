@@ -29,6 +29,9 @@ class RecordingRelay {
     std::string Sent();
     // Waits up to timeoutMs for the client to close its end; true once it has.
     bool WaitForClose(int timeoutMs);
+    // From now on, each chunk of the client's bytes is handed to `watch` (on the relay's
+    // thread) before it is passed on.
+    void Watch(std::function<void(const std::string& chunk)> watch);
 
   private:
     void Run();
@@ -39,6 +42,7 @@ class RecordingRelay {
     std::atomic<bool> closed_{false};
     std::mutex mutex_;
     std::string sent_;
+    std::function<void(const std::string& chunk)> watch_;
     std::thread thread_;
 };
 
@@ -73,6 +77,10 @@ struct CabinetPlan {
     // The tunes are read from the working folder as at a program start, and played; otherwise
     // they are silent (decoding them for every virtual minute of play only costs time).
     bool tunes = false;
+    // The plays of a game that the start takes up from its journal, before the menu.
+    std::vector<Play> resumedPlays;
+    // Sees each chunk of the game's requests (on the relay's thread) before the service does.
+    std::function<void(const std::string& chunk)> watchRequests;
 };
 
 // What is done to one file of the working folder before the cabinet starts.
@@ -92,6 +100,9 @@ class Cabinet {
     bool Damage(const std::string& path, FileDamage damage, uint32_t seed);
     // The cabinet's own log file.
     std::string LogText() const;
+    // The cabinet's working folder (kept from one run to the next).
+    std::string WorkFolder() const;
+
     // A coin through the operator's command.
     bool Insert(int pence);
     // The cabinet program from start-up to its end; returns its exit code.
@@ -101,7 +112,7 @@ class Cabinet {
     int64_t coinsInserted() const { return coins_; }
     // The audit record the cabinet saved last.
     const AuditRecord& savedRecord() const { return saved_; }
-    // Every request line the game sent, each with its own line end, in order.
+    // Every request line the game sent (over every run), each with its own line end, in order.
     std::vector<std::string> Requests();
     // The same without the balance queries of the menu.
     std::vector<std::string> Changes();
@@ -124,6 +135,7 @@ class Cabinet {
     ScratchFolder folder_{"cabinet-service"};
     std::unique_ptr<ServiceProcess> service_;
     std::unique_ptr<RecordingRelay> relay_;
+    std::string sentBefore_;             // what the links of earlier runs sent
     std::unique_ptr<RawClient> player_;  // the player's eyes on the credit and bank
     std::unique_ptr<ScratchDir> work_;
     bool ready_ = false;

@@ -3,7 +3,11 @@
 // sent, what the service booked and what the audit record kept must all tell the same story.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <unistd.h>
+
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -20,7 +24,8 @@
 namespace {
 using Lines = std::vector<std::string>;
 
-std::vector<Play> Then(std::vector<Play> a, const std::vector<Play>& b) {
+template <typename T>
+std::vector<T> Then(std::vector<T> a, const std::vector<T>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;
 }
@@ -186,35 +191,99 @@ TEST_F(WholeGameTest, AFinalStagePaysThePrizeOfTheLastBigTeamBeaten) {
     EXPECT_EQ(Counter(35), 1);
 }
 
-TEST_F(WholeGameTest, AnEndSignalDuringAGameLetsItFinishAndPayThenEndsTheCabinet) {
-    cabinet_->PresetPayoutBalance(1100.0f);
-    ASSERT_TRUE(cabinet_->Insert(100));
-    CabinetPlan plan;
-    plan.games = 2;
-    plan.plays = [](int) {
-        gOnPlayTaken = [] {
-            static bool sent = false;
-            if (gPlayer.next < 3 || sent) return;
-            sent = true;
-            CatchEndSignals();
-            raise(SIGTERM);
-        };
-        return Repeat(Play::Right, 17);
+// An end signal during a game ends the cabinet at once, as at the menu, and leaves the game in its
+// journal: the next start finishes it, paying and counting it once. A prize request under way
+// when the signal comes gets its reply first. With no journal on disk the game is played on to
+// its end instead.
+TEST_F(WholeGameTest, AnEndSignalDuringAGameLeavesItToTheNextStartOrPlaysItOut) {
+    enum class When { ThirdAnswer, PrizeAsked, NoJournal };
+    struct Case {
+        When when;
+        const char* name;
+        Lines firstRun;  // the changes the first run sent
+        const char* resumedAt;
     };
-    int exitCode = cabinet_->Run(plan);
-    ReleaseEndSignals();
-    EXPECT_EQ(exitCode, ExitNormal);
-    ASSERT_EQ(cabinet_->games().size(), 1u) << "no menu and no second game after the signal";
-    EXPECT_EQ(Game(0).state, GameFinalWon);
-    EXPECT_EQ(cabinet_->Changes(),
-              (Lines{"CUSE,50\r\n", "BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"}));
-    ExpectBalances(100, 100);
-    EXPECT_EQ(Counter(0), 1);
-    std::ifstream in(LogPath, std::ios::binary);
-    std::string log((std::istreambuf_iterator<char>(in)), {});
-    size_t asked = log.find("Asked to end by signal 15");
-    EXPECT_NE(asked, std::string::npos) << log;
-    EXPECT_NE(log.find("A game is under way: it is played to its end"), std::string::npos) << log;
-    ASSERT_GE(log.size(), 14u);
-    EXPECT_EQ(log.substr(log.size() - 13), "Closing log\r\n") << log;
+    const Case cases[] = {
+        {When::ThirdAnswer,
+         "signal at the third answer",
+         {"CUSE,50\r\n", "TERM\r\n"},
+         "resumed game 1 at question 3 of the rounds (2 right answers"},
+        {When::PrizeAsked,
+         "signal as the prize is asked for",
+         {"CUSE,50\r\n", "BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"},
+         "resumed game 1 at its end (result counted now)"},
+        {When::NoJournal,
+         "no journal on disk",
+         {"CUSE,50\r\n", "BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"},
+         nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cabinet_.reset();  // the last case's folders go first
+        cabinet_ = std::make_unique<Cabinet>();
+        ASSERT_TRUE(cabinet_->ready());
+        cabinet_->PresetPayoutBalance(1100.0f);
+        ASSERT_TRUE(cabinet_->Insert(100));
+        std::string journal = cabinet_->WorkFolder() + "/data/game.journal";
+        // A folder where the journal's temporary file should be: no step of it can be written.
+        if (c.when == When::NoJournal)
+            std::filesystem::create_directories(journal + ".tmp/blocked");
+        CatchEndSignals();
+        CabinetPlan plan;
+        plan.games = 2;
+        plan.plays = [&c](int) {
+            if (c.when != When::PrizeAsked)
+                gOnPlayTaken = [] {
+                    if (gPlayer.next == 3) raise(SIGTERM);
+                };
+            return Repeat(Play::Right, 17);
+        };
+        if (c.when == When::PrizeAsked)
+            plan.watchRequests = [](const std::string& chunk) {
+                if (chunk.find("BADD") != std::string::npos) kill(getpid(), SIGTERM);
+            };
+        EXPECT_EQ(cabinet_->Run(plan), ExitNormal);
+        ReleaseEndSignals();
+        EXPECT_EQ(cabinet_->Changes(), c.firstRun) << "no menu and no second game after the signal";
+        std::string log = cabinet_->LogText();
+        EXPECT_NE(log.find("Asked to end by signal 15"), std::string::npos) << log;
+        ASSERT_GE(log.size(), 14u);
+        EXPECT_EQ(log.substr(log.size() - 13), "Closing log\r\n") << log;
+        if (c.when == When::NoJournal) {
+            EXPECT_NE(log.find("A game is under way: it is played to its end"), std::string::npos)
+                << log;
+            ASSERT_EQ(cabinet_->games().size(), 1u);
+            EXPECT_EQ(Game(0).state, GameFinalWon);
+            EXPECT_EQ(Counter(0), 1);
+            EXPECT_EQ(Counter(27), 150);
+            ExpectBalances(100, 100);
+            continue;
+        }
+        EXPECT_NE(log.find("game 1 is kept in the game journal and resumes at the next start"),
+                  std::string::npos)
+            << log;
+        EXPECT_TRUE(cabinet_->games().empty()) << "the game never returned to the main loop";
+        EXPECT_EQ(Counter(0), 0) << "nothing counted before the game is over";
+        ASSERT_TRUE(std::filesystem::exists(journal));
+
+        // The next start, no coin and no game bought: the resumed game is played out.
+        CabinetPlan next;
+        next.games = 0;
+        next.resumedPlays = Repeat(Play::Right, 17);
+        EXPECT_EQ(cabinet_->Run(next), ExitNormal);
+        EXPECT_NE(cabinet_->LogText().find(c.resumedAt), std::string::npos) << cabinet_->LogText();
+        EXPECT_FALSE(std::filesystem::exists(journal));
+        EXPECT_EQ(cabinet_->Changes(),
+                  Then(c.firstRun, c.when == When::ThirdAnswer
+                                       ? Lines{"BADD,100\r\n", "CADD,50\r\n", "TERM\r\n"}
+                                       : Lines{"TERM\r\n"}))
+            << "the prize is paid once over both runs";
+        ExpectBalances(100, 100);
+        EXPECT_EQ(Counter(0), 1) << "bought once";
+        int32_t started = 0;
+        for (int band = 1; band <= 7; ++band) started += Counter(band);
+        EXPECT_EQ(started, 1) << "started once";
+        EXPECT_EQ(Counter(27), 150) << "its prize counted once";
+        EXPECT_EQ(Counter(35), 1);
+    }
 }

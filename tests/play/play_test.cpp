@@ -314,12 +314,13 @@ class CabinetOnDesktop : public testing::Test {
         return seen;
     }
 
-    // From the menu: touches Play and answers rightly until question `n` (from 1) is on screen
-    // with its text, unanswered; false after four minutes.
-    bool ReachQuestion(int n, Screenshot& shot) {
+    // From the menu (touching Play), or from a question on screen: answers rightly until the
+    // n-th question from there (from 1) is on screen with its text, unanswered; false after four
+    // minutes.
+    bool ReachQuestion(int n, Screenshot& shot, bool fromMenu = true) {
         int x, y;
         Centre(MenuButtons[2], x, y);
-        if (!desktop_->Touch(x, y)) return false;
+        if (fromMenu && !desktop_->Touch(x, y)) return false;
         int answered = 0;
         bool waitingForNext = false;
         auto start = std::chrono::steady_clock::now();
@@ -348,6 +349,28 @@ class CabinetOnDesktop : public testing::Test {
         std::stringstream log;
         log << logFile.rdbuf();
         return log.str();
+    }
+
+    // After a restart: waits for the resumed game's question (the menu must not come first)
+    // and checks that the grid of teams above the message panel is as it was in `before`.
+    void ExpectResumedGrid(const Screenshot& before, Screenshot& after, const char* name) {
+        bool resumed = false;
+        auto start = std::chrono::steady_clock::now();
+        while (!resumed && Seconds(start) < 120 && game_.Running()) {
+            ASSERT_FALSE(Shot(after) && screen_.MenuShown(after))
+                << "the menu came before the game";
+            int panel = screen_.Panel(after);
+            resumed =
+                (panel == PanelQuestion || panel == PanelWarning) && QuestionTextLines(after) > 0;
+            if (!resumed) Pause(100);
+        }
+        ASSERT_TRUE(resumed) << "the resumed game never put a question";
+        Keep(after, name);
+        long differing = 0;
+        for (int y = 47; y < 430; ++y)
+            for (int x = 0; x < 800; ++x)
+                differing += std::memcmp(before.At(x, y), after.At(x, y), 3) != 0 ? 1 : 0;
+        EXPECT_EQ(differing, 0) << "pixels of the grid differ after the restart";
     }
 
     std::unique_ptr<VirtualDesktop> desktop_;
@@ -446,43 +469,55 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
     EXPECT_GT(counters[39], 0) << "seconds of play";
 }
 
-// The real program killed while the fourth question is on screen, and started again: it comes
-// back to the same grid of teams (before the menu), puts a fresh question with a full clock,
-// and the game, played on to its end, is counted once.
-TEST_F(CabinetOnDesktop, AGameKilledMidQuestionResumesOnTheSameGrid) {
+// A game stopped twice on its way and started again each time: first by the service manager's
+// stop (SIGTERM) while the fourth question is on screen, which ends the program at once and leaves
+// the game in its journal; then killed outright (SIGKILL) at the sixth. Each start comes back to
+// the same grid of teams (before the menu) with a fresh question and a full clock, and the game,
+// played on to its end, is counted once.
+TEST_F(CabinetOnDesktop, AGameStoppedMidQuestionResumesOnTheSameGrid) {
     Operator(BRINDLEMARK_CREDIT_BINARY, "insert 50");
     ASSERT_TRUE(StartGame());
     ASSERT_TRUE(WaitForPlayableMenu(120)) << "the menu with its play button never showed";
     Screenshot before;
     ASSERT_TRUE(ReachQuestion(4, before)) << "the fourth question never showed";
     Keep(before, "resume-before");
-    ASSERT_EQ(kill(game_.pid(), SIGKILL), 0);
-    int status = 0;
-    ASSERT_TRUE(game_.Wait(10, status));
+    auto sent = std::chrono::steady_clock::now();
+    ASSERT_EQ(kill(game_.pid(), SIGTERM), 0);
+    int status = -1;
+    ASSERT_TRUE(game_.Wait(30, status)) << "the stop signal did not end the program";
+    double seconds = Seconds(sent);
+    std::printf("SIGTERM at the fourth question: ended with %d after %.3f s\n", status, seconds);
+    EXPECT_EQ(status, 0);
+    // A generous bound: the program ends within its next frame or two.
+    EXPECT_LT(seconds, 5.0);
+    std::string log = ReadLog();
+    EXPECT_NE(log.find("game 1 is kept in the game journal and resumes at the next start"),
+              std::string::npos)
+        << log;
+    EXPECT_EQ(log.substr(log.size() - 13), "Closing log\r\n") << log;
     ASSERT_TRUE(fs::exists(work_ / "data" / "game.journal"));
 
     ASSERT_TRUE(StartGame());
     Screenshot after;
-    bool resumed = false;
-    auto start = std::chrono::steady_clock::now();
-    while (!resumed && Seconds(start) < 120 && game_.Running()) {
-        ASSERT_FALSE(Shot(after) && screen_.MenuShown(after)) << "the menu came before the game";
-        int panel = screen_.Panel(after);
-        resumed = (panel == PanelQuestion || panel == PanelWarning) && QuestionTextLines(after) > 0;
-        if (!resumed) Pause(100);
-    }
-    ASSERT_TRUE(resumed) << "the resumed game never put a question";
-    Keep(after, "resume-after");
-    // The grid of teams, above the message panel, is as it was when the program was killed.
-    long differing = 0;
-    for (int y = 47; y < 430; ++y)
-        for (int x = 0; x < 800; ++x)
-            differing += std::memcmp(before.At(x, y), after.At(x, y), 3) != 0 ? 1 : 0;
-    EXPECT_EQ(differing, 0) << "pixels of the grid differ after the restart";
-    std::string log = ReadLog();
-    EXPECT_NE(log.find("Game journal: resumed game 1 at question 4 of the rounds (3 right answers"),
-              std::string::npos)
-        << log;
+    ExpectResumedGrid(before, after, "resume-after");
+    if (HasFatalFailure()) return;
+    EXPECT_NE(
+        ReadLog().find("Game journal: resumed game 1 at question 4 of the rounds (3 right answers"),
+        std::string::npos)
+        << ReadLog();
+
+    // On to the sixth question, where the program is killed outright.
+    ASSERT_TRUE(ReachQuestion(3, before, false)) << "the sixth question never showed";
+    ASSERT_EQ(kill(game_.pid(), SIGKILL), 0);
+    ASSERT_TRUE(game_.Wait(10, status));
+    ASSERT_TRUE(fs::exists(work_ / "data" / "game.journal"));
+    ASSERT_TRUE(StartGame());
+    ExpectResumedGrid(before, after, "resume-after-kill");
+    if (HasFatalFailure()) return;
+    EXPECT_NE(
+        ReadLog().find("Game journal: resumed game 1 at question 6 of the rounds (5 right answers"),
+        std::string::npos)
+        << ReadLog();
 
     GameSeen rest = PlayOneGame(false);
     ASSERT_TRUE(rest.backAtMenu) << rest.problem;
@@ -494,13 +529,13 @@ TEST_F(CabinetOnDesktop, AGameKilledMidQuestionResumesOnTheSameGrid) {
     long started = 0;
     for (int id = 1; id <= 7; ++id) started += counters[id];
     EXPECT_EQ(started, 1) << "started once";
-    // Three answered before the kill, the fresh fourth and the wrong answer after it: the
-    // question on screen at the kill is not counted.
-    EXPECT_EQ(counters[9], 3 + rest.questionsPut) << "questions put";
+    // Five answered before the last stop, the fresh sixth and the wrong answer after it: a
+    // question on screen at a stop is not counted.
+    EXPECT_EQ(counters[9], 5 + rest.questionsPut) << "questions put";
     EXPECT_EQ(counters[10], 1) << "wrong answers";
     std::string recall =
         Operator(BRINDLEMARK_AUDIT_BINARY, "recall --folder '" + work_.string() + "' --json");
-    EXPECT_NE(recall.find("\"resumed\": 1"), std::string::npos) << recall;
+    EXPECT_NE(recall.find("\"resumed\": 2"), std::string::npos) << recall;
     EXPECT_NE(recall.find("\"seq\": 1"), std::string::npos) << recall;
 }
 }  // namespace
