@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (fuzz preset) and runs each for a while, one after the other,
 # then prints per harness the executions, the edges covered, the corpus size and the faults found.
-#   scripts/fuzz.sh [--minutes N | --seconds N] [--jobs N] [HARNESS...]
+#   scripts/fuzz.sh [--minutes N | --seconds N] [--runs N] [--jobs N] [HARNESS...]
+# With --runs a harness stops after N executions (or its time, whichever comes first).
 # The corpus grows in build/fuzz/corpus/HARNESS (seeded from the staged files); an input that
 # crashed, leaked or hung is kept in build/fuzz/artifacts/HARNESS/. Exits 1 when any was found.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds=600 jobs=1 harnesses=()
+seconds=600 runs=-1 jobs=1 harnesses=()
 while [ $# -gt 0 ]; do
     case "$1" in
         --minutes) seconds=$(($2 * 60)); shift 2 ;;
         --seconds) seconds=$2; shift 2 ;;
+        --runs) runs=$2; shift 2 ;;
         --jobs) jobs=$2; shift 2 ;;
-        -h | --help) sed -n '2,6p' "$0"; exit 0 ;;
+        -h | --help) sed -n '2,7p' "$0"; exit 0 ;;
         *) harnesses+=("$1"); shift ;;
     esac
 done
@@ -37,7 +39,7 @@ run() {
     # A minute on one input is a hang (a loaded machine stalls for seconds); 2 GB is the most a
     # reader may take.
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-        "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -timeout=60 -rss_limit_mb=2048 -max_len=$longest \
+        "$build/fuzz/fuzz_$name" -max_total_time="$seconds" -runs="$runs" -timeout=60 -rss_limit_mb=2048 -max_len=$longest \
         "${parallel[@]}" -print_final_stats=1 -artifact_prefix="$artifacts/" \
         "$corpus" "$build/fuzz/seeds/$name" >"$out" 2>&1 || status=$?
     local logs=("$out")
