@@ -6,7 +6,7 @@ bool IsReportPeriod(const std::string& p) {
     return p == "day" || p == "week" || p == "month" || p == "quarter";
 }
 
-bool ReadFleet(FleetDb& db, std::vector<CabinetRow>* rows, std::string* error) {
+bool ReadFleet(FleetDb& db, std::vector<FleetCabinetRow>* rows, std::string* error) {
     std::vector<std::vector<std::string>> cells;
     const char* sql =
         "SELECT c.cabinet, c.state, to_char(c.last_seen AT TIME ZONE 'UTC',"
@@ -25,7 +25,7 @@ bool ReadFleet(FleetDb& db, std::vector<CabinetRow>* rows, std::string* error) {
     return true;
 }
 
-bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<PeriodRow>* rows,
+bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<FleetPeriodRow>* rows,
                       std::string* error) {
     if (!IsReportPeriod(period)) {
         *error = "the period is day, week, month or quarter";
@@ -52,7 +52,7 @@ bool ReadPeriodReport(FleetDb& db, const std::string& period, std::vector<Period
         " ORDER BY 1, 2";
     if (!db.Query(sql, {period}, &cells, error)) return false;
     for (auto& c : cells) {
-        PeriodRow r;
+        FleetPeriodRow r;
         r.period = c[0];
         r.cabinet = c[1];
         r.games = std::stoll(c[2]);
@@ -78,11 +78,11 @@ std::string CsvField(const std::string& text) {
 }
 }  // namespace
 
-std::string PeriodReportCsv(const std::vector<PeriodRow>& rows) {
+std::string PeriodReportCsv(const std::vector<FleetPeriodRow>& rows) {
     std::string out =
         "period,cabinet,games,stakes,prizes,net_takings,credit_added,credit_used,paid_to_bank,"
         "paid_out\r\n";
-    for (const PeriodRow& r : rows) {
+    for (const FleetPeriodRow& r : rows) {
         out += CsvField(r.period) + "," + CsvField(r.cabinet);
         for (long long v : {r.games, r.stakes, r.prizes, r.net, r.creditAdded, r.creditUsed,
                             r.bankPaid, r.paidOut})
@@ -92,13 +92,13 @@ std::string PeriodReportCsv(const std::vector<PeriodRow>& rows) {
     return out;
 }
 
-std::string PeriodReportText(const std::vector<PeriodRow>& rows) {
+std::string PeriodReportText(const std::vector<FleetPeriodRow>& rows) {
     char line[512];
     std::snprintf(line, sizeof line, "%-10s  %-16s %7s %10s %10s %11s %12s %11s %12s %10s\n",
                   "period", "cabinet", "games", "stakes", "prizes", "net takings", "credit added",
                   "credit used", "paid to bank", "paid out");
     std::string out = line;
-    for (const PeriodRow& r : rows) {
+    for (const FleetPeriodRow& r : rows) {
         std::snprintf(line, sizeof line,
                       "%-10s  %-16s %7lld %10.2f %10.2f %11.2f %12.2f %11.2f %12.2f %10.2f\n",
                       r.period.c_str(), r.cabinet.c_str(), r.games, r.stakes / 100.0,

@@ -71,21 +71,21 @@ int main(int argc, char** argv) {
         return RunIngest(db, options.Get("db"), settings);
     }
     if (command == "cabinets") {
-        std::vector<CabinetRow> rows;
+        std::vector<FleetCabinetRow> rows;
         if (!ReadFleet(db, &rows, &error)) {
             std::fprintf(stderr, "brindlemark-collector: %s\n", error.c_str());
             return 1;
         }
         std::printf("%-20s %-8s %-19s %8s %8s %4s %11s %13s\n", "cabinet", "state", "last seen",
                     "credit", "bank", "band", "games today", "takings today");
-        for (const CabinetRow& r : rows)
+        for (const FleetCabinetRow& r : rows)
             std::printf("%-20s %-8s %-19s %8s %8s %4s %11s %13s\n", r.cabinet.c_str(),
                         r.state.c_str(), r.lastSeen.c_str(), r.credit.c_str(), r.bank.c_str(),
                         r.band.c_str(), r.gamesToday.c_str(), r.takingsToday.c_str());
         return 0;
     }
     if (command == "report") {
-        std::vector<PeriodRow> rows;
+        std::vector<FleetPeriodRow> rows;
         if (!ReadPeriodReport(db, options.Get("period", "day"), &rows, &error)) {
             std::fprintf(stderr, "brindlemark-collector: %s\n", error.c_str());
             return 1;

@@ -7,6 +7,10 @@
 #include <ctime>
 #include <mutex>
 
+#ifdef BRINDLEMARK_FLEET
+#include "fleet_db.h"
+#include "fleet_pages.h"
+#endif
 #include "html.h"
 #include "ledger_reader.h"
 #include "pages.h"
@@ -316,6 +320,27 @@ struct ConsoleServer::State {
             res.status = 303;
             res.set_header("Location", "/login");
         });
+#ifdef BRINDLEMARK_FLEET
+        if (!settings.fleet.empty()) {
+            using FleetFunction = PageOutput (*)(const FleetPageInput&);
+            const std::pair<const char*, FleetFunction> fleetPages[] = {
+                {"/", FleetOverviewPage},
+                {"/cabinet", FleetCabinetPage},
+                {"/report", FleetReportPage},
+                {"/report.csv", FleetReportCsv}};
+            for (const auto& [path, page] : fleetPages)
+                server.Get(path, [this, page](const httplib::Request& req, httplib::Response& res) {
+                    std::optional<Session> s = SignedIn(req);
+                    if (!s) return;
+                    FleetPageInput in;
+                    in.url = settings.fleet;
+                    in.csrf = s->csrf;
+                    for (const auto& [k, v] : req.params) in.query.emplace(k, v);
+                    Send(res, page(in));
+                });
+            return;
+        }
+#endif
         using PageFunction = PageOutput (*)(const PageInput&);
         const std::pair<const char*, PageFunction> pages[] = {
             {"/", OverviewPage},       {"/meters", MetersPage},    {"/money", MoneyPage},
@@ -346,8 +371,20 @@ bool ConsoleServer::Prepare(const ConsoleSettings& settings, std::string* error)
         *error = "the cryptography library cannot start";
         return false;
     }
-    if (!ReadPasswordFile(settings.auth, &hash, error) || !st.ledger.Open(settings.db, error))
+    if (!ReadPasswordFile(settings.auth, &hash, error) ||
+        (settings.fleet.empty() && !st.ledger.Open(settings.db, error)))
         return false;
+#ifdef BRINDLEMARK_FLEET
+    if (!settings.fleet.empty()) {
+        FleetDb probe;
+        if (!probe.Connect(settings.fleet, error)) return false;
+    }
+#else
+    if (!settings.fleet.empty()) {
+        *error = "this console was built without the fleet's database library";
+        return false;
+    }
+#endif
     httplib::Server& s = st.server;
     s.new_task_queue = [] { return new httplib::ThreadPool(4); };
     s.set_payload_max_length(LongestRequestBody);
@@ -365,8 +402,10 @@ bool ConsoleServer::Prepare(const ConsoleSettings& settings, std::string* error)
     }
     Log("listening on http://" +
         (settings.host.find(':') != std::string::npos ? "[" + settings.host + "]" : settings.host) +
-        ":" + std::to_string(st.port) + "/ with the cabinet folder " + settings.folder +
-        " and the database " + settings.db);
+        ":" + std::to_string(st.port) + "/" +
+        (settings.fleet.empty()
+             ? " with the cabinet folder " + settings.folder + " and the database " + settings.db
+             : " for the fleet"));
     return true;
 }
 

@@ -28,6 +28,11 @@ int Usage(const std::string& problem) {
                  " service's\n"
                  "      database FILE (read only) and the password file; on 127.0.0.1:8080"
                  " unless told\n"
+                 "  brindlemark-console serve --fleet postgresql://... --auth FILE"
+                 " [--listen ADDR:PORT]\n"
+                 "      serve the fleet's pages (every cabinet, each cabinet's own page and the"
+                 " period\n"
+                 "      report) from the database the collector fills\n"
                  "  brindlemark-console passwd --auth FILE\n"
                  "      set the operator's password (read from standard input when it is not a"
                  " terminal)\n");
@@ -65,7 +70,9 @@ int RunServe(const std::vector<std::string>& args) {
         bool hasValue = i + 1 < args.size() && !args[i + 1].empty();
         if (!hasValue) return Usage(a + " needs a value");
         const std::string& v = args[++i];
-        if (a == "--folder") {
+        if (a == "--fleet") {
+            settings.fleet = v;
+        } else if (a == "--folder") {
             settings.folder = v;
         } else if (a == "--db") {
             settings.db = v;
@@ -82,8 +89,9 @@ int RunServe(const std::vector<std::string>& args) {
             return Usage("unknown option " + a);
         }
     }
-    if (settings.folder.empty() || settings.db.empty() || settings.auth.empty())
-        return Usage("serve needs --folder, --db and --auth");
+    if (settings.auth.empty() ||
+        (settings.fleet.empty() && (settings.folder.empty() || settings.db.empty())))
+        return Usage("serve needs --auth, and --folder and --db (or --fleet)");
     ConsoleServer server;
     std::string error;
     if (!server.Prepare(settings, &error)) {
