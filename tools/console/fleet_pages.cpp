@@ -12,18 +12,10 @@ std::string Param(const FleetPageInput& in, const char* name) {
     return it == in.query.end() ? "" : it->second;
 }
 
-std::string FleetNav(const std::string& current) {
-    std::string nav = "<p class=\"paging\">";
-    for (auto [path, name] : {std::pair{"/", "Cabinets"}, std::pair{"/report", "Period report"}})
-        nav += std::string("<a href=\"") + path + "\"" + (current == name ? " class=\"on\"" : "") +
-               ">" + name + "</a>";
-    return nav + "</p>";
-}
-
 PageOutput Trouble(const FleetPageInput& in, int status, const std::string& title,
                    const std::string& text) {
-    return PageOutput{status, Page(title, Tab::None, in.csrf,
-                                   FleetNav("") + "<p class=\"bad\">" + Escape(text) + "</p>")};
+    return PageOutput{
+        status, Page(title, Tab::FleetOther, in.csrf, "<p class=\"bad\">" + Escape(text) + "</p>")};
 }
 
 std::string MoneyCell(const std::string& pence) {
@@ -55,8 +47,8 @@ PageOutput FleetOverviewPage(const FleetPageInput& in) {
         return Trouble(in, 500, "Fleet", error);
     int online = 0;
     for (const FleetCabinetRow& r : rows) online += r.state == "online";
-    std::string body = "<h1>Fleet</h1>" + FleetNav("Cabinets") + "<p>" +
-                       std::to_string(rows.size()) + " cabinets, " + std::to_string(online) +
+    std::string body = "<p>" + std::to_string(rows.size()) + " cabinets, " +
+                       std::to_string(online) +
                        " online.</p><div class=\"scroll\"><table><tr><th>cabinet</th><th>state"
                        "</th><th>last seen (UTC)</th><th class=\"n\">credit</th><th class=\"n\">"
                        "bank</th><th class=\"n\">band</th><th class=\"n\">games today</th>"
@@ -68,7 +60,7 @@ PageOutput FleetOverviewPage(const FleetPageInput& in) {
                 MoneyCell(r.bank) + "<td class=\"n\">" + Escape(r.band) + "</td><td class=\"n\">" +
                 Escape(r.gamesToday) + "</td>" + MoneyCell(r.takingsToday) + "</tr>";
     if (rows.empty()) body += "<tr><td colspan=\"8\">No cabinet has reported yet.</td></tr>";
-    return PageOutput{200, Page("Fleet", Tab::None, in.csrf, body + "</table></div>")};
+    return PageOutput{200, Page("Fleet", Tab::FleetCabinets, in.csrf, body + "</table></div>")};
 }
 
 PageOutput FleetCabinetPage(const FleetPageInput& in) {
@@ -104,8 +96,7 @@ PageOutput FleetCabinetPage(const FleetPageInput& in) {
                   {id}, &faults, &error);
     if (!ok) return Trouble(in, 500, "Cabinet", error);
     if (state.empty()) return Trouble(in, 404, "Cabinet", "No cabinet " + id + " in the fleet.");
-    std::string body = "<h1>Cabinet " + Escape(id) + "</h1>" + FleetNav("") +
-                       "<div class=\"cards\"><div class=\"card\"><span>State</span><strong>" +
+    std::string body = "<div class=\"cards\"><div class=\"card\"><span>State</span><strong>" +
                        Escape(state[0][0]) +
                        "</strong></div><div class=\"card\"><span>Since "
                        "(UTC)</span><strong>" +
@@ -131,7 +122,7 @@ PageOutput FleetCabinetPage(const FleetPageInput& in) {
         "<h2>Latest ledger entries</h2>" +
         Table({"entry", "time (UTC)", "request", "amount", "credit after", "bank after"}, ledger);
     body += "<h2>Faults</h2>" + Table({"sent (UTC)", "line"}, faults);
-    return PageOutput{200, Page("Cabinet " + id, Tab::None, in.csrf, body)};
+    return PageOutput{200, Page("Cabinet " + id, Tab::FleetOther, in.csrf, body)};
 }
 
 PageOutput FleetReportPage(const FleetPageInput& in) {
@@ -144,9 +135,9 @@ PageOutput FleetReportPage(const FleetPageInput& in) {
     std::vector<FleetPeriodRow> rows;
     if (!db.Connect(in.url, &error) || !ReadPeriodReport(db, period, &rows, &error))
         return Trouble(in, 500, "Period report", error);
-    std::string body = "<h1>Period report</h1>" + FleetNav("Period report") +
-                       "<form class=\"filter\" method=\"get\" action=\"/report\"><label>Period"
-                       "<select name=\"period\">";
+    std::string body =
+        "<form class=\"filter\" method=\"get\" action=\"/report\"><label>Period"
+        "<select name=\"period\">";
     for (const char* p : {"day", "week", "month", "quarter"})
         body += std::string("<option") + (period == p ? " selected" : "") + ">" + p + "</option>";
     body += "</select></label><button>Show</button> <a href=\"/report.csv?period=" + period +
@@ -162,7 +153,8 @@ PageOutput FleetReportPage(const FleetPageInput& in) {
             body += "<td class=\"n\">" + Money(v) + "</td>";
         body += "</tr>";
     }
-    return PageOutput{200, Page("Period report", Tab::None, in.csrf, body + "</table></div>")};
+    return PageOutput{200,
+                      Page("Period report", Tab::FleetReport, in.csrf, body + "</table></div>")};
 }
 
 PageOutput FleetReportCsv(const FleetPageInput& in) {

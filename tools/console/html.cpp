@@ -120,10 +120,17 @@ std::string CsrfField(const std::string& csrf) {
 std::string Page(const std::string& title, Tab current, const std::string& csrf,
                  const std::string& body) {
     std::string html = Head(title) + "<body><header><b>Brindlemark</b><nav>";
-    for (int i = 0; i < 6; ++i)
-        html += std::string("<a href=\"") + TabPaths[i] + "\"" +
-                (static_cast<int>(current) == i ? " class=\"on\"" : "") + ">" + TabNames[i] +
-                "</a>";
+    if (current >= Tab::FleetCabinets) {
+        html += std::string("<a href=\"/\"") +
+                (current == Tab::FleetCabinets ? " class=\"on\"" : "") +
+                ">Cabinets</a><a href=\"/report\"" +
+                (current == Tab::FleetReport ? " class=\"on\"" : "") + ">Period report</a>";
+    } else {
+        for (int i = 0; i < 6; ++i)
+            html += std::string("<a href=\"") + TabPaths[i] + "\"" +
+                    (static_cast<int>(current) == i ? " class=\"on\"" : "") + ">" + TabNames[i] +
+                    "</a>";
+    }
     html += "</nav><form method=\"post\" action=\"/logout\">" + CsrfField(csrf) +
             "<button>Sign out</button></form></header><main><h1>" + Escape(title) + "</h1>" + body +
             "</main></body></html>\n";

@@ -14,7 +14,19 @@ std::string PlainMoney(int64_t pence);
 // A CSV field, quoted when it must be.
 std::string CsvField(const std::string& text);
 
-enum class Tab { Overview, Meters, Money, Games, Events, Actions, None };
+enum class Tab {
+    Overview,
+    Meters,
+    Money,
+    Games,
+    Events,
+    Actions,
+    None,
+    // the fleet mode's pages, with a navigation of their own
+    FleetCabinets,
+    FleetReport,
+    FleetOther
+};
 
 // A whole page: head with the stylesheet, the navigation with `current` marked, a sign-out form
 // carrying the session's form token, and the body.
