@@ -52,6 +52,15 @@ void ClockSetStep(uint32_t stepPerRead) {
 
 void ClockIdle() {
     if (gVirtual) return;
-    timespec ts{0, 200000};  // 0.2 ms
-    nanosleep(&ts, nullptr);
+    // Until the millisecond clock next ticks: nothing a wait looks at can change before then, and
+    // a deadline is met within a fraction of a millisecond with a thousand wake-ups a second
+    // rather than the thousands that short fixed naps take.
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    timespec tick{now.tv_sec, (now.tv_nsec / 1000000 + 1) * 1000000};
+    if (tick.tv_nsec >= 1000000000) {
+        tick.tv_sec += 1;
+        tick.tv_nsec -= 1000000000;
+    }
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &tick, nullptr);
 }

@@ -15,6 +15,6 @@ uint32_t ClockPeek();
 void ClockAdvance(uint32_t ms);
 void ClockSetStep(uint32_t stepPerRead);
 
-// Called by busy waits on each pass: real mode gives the processor away for a fraction of a
-// millisecond; virtual mode does nothing. Timing stays exact either way.
+// Called by busy waits on each pass: real mode gives the processor away until the millisecond
+// clock ticks on; virtual mode does nothing. Timing stays exact either way.
 void ClockIdle();

@@ -2,14 +2,25 @@
 
 #include <SDL.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/debug.h"
+#include "platform/picture_fit.h"
 #include "platform/sdl_window.h"
 
 struct SdlPresenter {
     SDL_Renderer* renderer = nullptr;
     SDL_Texture* texture = nullptr;
+    int32_t width = 0;
     int32_t height = 0;
     int32_t rowBytes = 0;
+    // The picture on screen, rows packed: a frame equal to it is neither uploaded nor presented.
+    std::vector<uint8_t> shown;
+    bool haveShown = false;
+    // The output size the picture was last fitted to; another size fits it again.
+    int outputWidth = -1, outputHeight = -1;
+    SDL_Rect place{};
 };
 
 namespace {
@@ -19,12 +30,25 @@ Uint32 TextureFormat(int32_t bpp) {
     if (bpp == 24) return SDL_PIXELFORMAT_BGR24;
     return SDL_PIXELFORMAT_RGB888;
 }
+
+// Fits the picture to the renderer's output. Scaling by a whole number keeps every pixel a sharp
+// square; any other scale (up on most monitors, down on small ones) is smoothed linearly, so that
+// the text and the outlines keep an even weight instead of some rows and columns doubling or
+// vanishing.
+void FitToOutput(SdlPresenter& p, int outputWidth, int outputHeight) {
+    const PictureFit fit = FitPicture(outputWidth, outputHeight, p.width, p.height);
+    p.place = SDL_Rect{fit.x, fit.y, fit.width, fit.height};
+    p.outputWidth = outputWidth;
+    p.outputHeight = outputHeight;
+    SDL_SetTextureScaleMode(p.texture, fit.wholeScale ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+}
 }  // namespace
 
 SdlPresenter* SdlPresenterCreate(int32_t width, int32_t height, int32_t bpp) {
     SDL_Window* window = SdlMainWindow();
     if (!window) return nullptr;
     auto* p = new SdlPresenter;
+    p->width = width;
     p->height = height;
     p->rowBytes = width * (bpp / 8);
     p->renderer = SdlMainRenderer();
@@ -35,7 +59,6 @@ SdlPresenter* SdlPresenterCreate(int32_t width, int32_t height, int32_t bpp) {
         delete p;
         return nullptr;
     }
-    SDL_RenderSetLogicalSize(p->renderer, width, height);
     p->texture = SDL_CreateTexture(p->renderer, TextureFormat(bpp), SDL_TEXTUREACCESS_STREAMING,
                                    width, height);
     if (!p->texture) {
@@ -44,23 +67,52 @@ SdlPresenter* SdlPresenterCreate(int32_t width, int32_t height, int32_t bpp) {
         delete p;
         return nullptr;
     }
+    p->shown.assign(static_cast<size_t>(p->rowBytes) * static_cast<size_t>(height), 0);
     SdlSetRenderer(p->renderer);
     return p;
 }
 
 bool SdlPresenterShow(SdlPresenter* p, const uint8_t* pixels, int32_t pitch) {
     if (!p || !pixels) return false;
-    void* texels = nullptr;
-    int texPitch = 0;
-    if (SDL_LockTexture(p->texture, nullptr, &texels, &texPitch) != 0) return false;
-    auto* out = static_cast<uint8_t*>(texels);
-    for (int32_t y = 0; y < p->height; ++y)
-        SDL_memcpy(out + static_cast<ptrdiff_t>(y) * texPitch,
-                   pixels + static_cast<ptrdiff_t>(y) * pitch, static_cast<size_t>(p->rowBytes));
-    SDL_UnlockTexture(p->texture);
+    int outputWidth = 0, outputHeight = 0;
+    if (SDL_GetRendererOutputSize(p->renderer, &outputWidth, &outputHeight) != 0) return false;
+    // The window was uncovered, resized or moved to another screen: show the picture again.
+    const bool refit = outputWidth != p->outputWidth || outputHeight != p->outputHeight;
+    const bool redraw = SdlTakeRedrawRequest() || refit || !p->haveShown;
+
+    // The rows that differ from the picture on screen, kept for the next comparison.
+    int32_t first = -1, last = -1;
+    const auto rowBytes = static_cast<size_t>(p->rowBytes);
+    for (int32_t y = 0; y < p->height; ++y) {
+        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
+        uint8_t* kept = p->shown.data() + static_cast<size_t>(y) * rowBytes;
+        if (p->haveShown && std::memcmp(kept, row, rowBytes) == 0) continue;
+        std::memcpy(kept, row, rowBytes);
+        if (first < 0) first = y;
+        last = y;
+    }
+    if (first < 0 && !redraw) return true;
+
+    if (first >= 0) {
+        // Only the band of changed rows goes to the texture.
+        const SDL_Rect band{0, first, p->width, last - first + 1};
+        void* texels = nullptr;
+        int texPitch = 0;
+        if (SDL_LockTexture(p->texture, &band, &texels, &texPitch) != 0) {
+            p->haveShown = false;
+            return false;
+        }
+        auto* out = static_cast<uint8_t*>(texels);
+        for (int32_t y = first; y <= last; ++y)
+            std::memcpy(out + static_cast<ptrdiff_t>(y - first) * texPitch,
+                        p->shown.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
+        SDL_UnlockTexture(p->texture);
+    }
+    p->haveShown = true;
+    if (refit) FitToOutput(*p, outputWidth, outputHeight);
     SDL_SetRenderDrawColor(p->renderer, 0, 0, 0, 255);
     SDL_RenderClear(p->renderer);
-    SDL_RenderCopy(p->renderer, p->texture, nullptr, nullptr);
+    SDL_RenderCopy(p->renderer, p->texture, nullptr, &p->place);
     SDL_RenderPresent(p->renderer);
     return true;
 }

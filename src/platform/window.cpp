@@ -7,6 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/picture_fit.h"
 #include "platform/sdl_window.h"
 #include "platform/signals.h"
 
@@ -27,15 +28,34 @@ uint64_t gTaken = 0;
 SDL_Window* gSdlWindow = nullptr;
 SDL_Renderer* gSdlRenderer = nullptr;
 
-// The screen's 800x600 picture may be letterboxed in a larger window: map window pixels back.
-void WindowToScreen(float wx, float wy, int16_t& x, int16_t& y) {
-    int w = 800, h = 600;
-    if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &w, &h);
-    float scale = std::min(w / 800.0f, h / 600.0f);
-    if (scale <= 0) scale = 1;
-    float offX = (w - 800 * scale) / 2, offY = (h - 600 * scale) / 2;
-    x = static_cast<int16_t>((wx - offX) / scale);
-    y = static_cast<int16_t>((wy - offY) / scale);
+constexpr int kPictureWidth = 800;
+constexpr int kPictureHeight = 600;
+bool gRedrawRequested = false;
+
+// The window's drawable size in pixels (the renderer's output; the window's size before there is
+// a renderer), and the window's size in the units of its events.
+void WindowSizes(int& outputWidth, int& outputHeight, int& windowWidth, int& windowHeight) {
+    windowWidth = kPictureWidth;
+    windowHeight = kPictureHeight;
+    if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &windowWidth, &windowHeight);
+    outputWidth = windowWidth;
+    outputHeight = windowHeight;
+    if (gSdlRenderer) SDL_GetRendererOutputSize(gSdlRenderer, &outputWidth, &outputHeight);
+}
+
+// A press at window position (wx, wy) as a press message on the 800x600 picture; none (false) when
+// it lies in a black bar beside or above the picture.
+bool QueuePress(double wx, double wy) {
+    int outputWidth, outputHeight, windowWidth, windowHeight;
+    WindowSizes(outputWidth, outputHeight, windowWidth, windowHeight);
+    if (windowWidth <= 0 || windowHeight <= 0) return false;
+    const PictureFit fit = FitPicture(outputWidth, outputHeight, kPictureWidth, kPictureHeight);
+    int16_t x, y;
+    if (!ScreenToPicture(fit, kPictureWidth, kPictureHeight, wx * outputWidth / windowWidth,
+                         wy * outputHeight / windowHeight, x, y))
+        return false;
+    gQueue.push_back(MakePressMessage(x, y));
+    return true;
 }
 
 void PollSdlEvents() {
@@ -43,29 +63,33 @@ void PollSdlEvents() {
     while (SDL_PollEvent(&e)) {
         switch (e.type) {
             case SDL_MOUSEBUTTONDOWN:
-                if (e.button.button == SDL_BUTTON_LEFT && e.button.which != SDL_TOUCH_MOUSEID) {
-                    int16_t x, y;
-                    if (gSdlRenderer) {  // the renderer already maps to its logical size
-                        x = static_cast<int16_t>(e.button.x);
-                        y = static_cast<int16_t>(e.button.y);
-                    } else {
-                        WindowToScreen(static_cast<float>(e.button.x),
-                                       static_cast<float>(e.button.y), x, y);
-                    }
-                    gQueue.push_back(MakePressMessage(x, y));
-                }
+                // Presses made by a touch screen come as finger events (below), not twice.
+                if (e.button.button != SDL_BUTTON_LEFT || e.button.which == SDL_TOUCH_MOUSEID ||
+                    !QueuePress(e.button.x + 0.5, e.button.y + 0.5))
+                    gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
                 break;
             case SDL_FINGERDOWN: {
-                int w = 800, h = 600;
+                // Finger positions are fractions of the window's size.
+                int w = kPictureWidth, h = kPictureHeight;
                 if (gSdlWindow) SDL_GetWindowSize(gSdlWindow, &w, &h);
-                int16_t x, y;
-                WindowToScreen(e.tfinger.x * static_cast<float>(w),
-                               e.tfinger.y * static_cast<float>(h), x, y);
-                gQueue.push_back(MakePressMessage(x, y));
+                if (!QueuePress(e.tfinger.x * w, e.tfinger.y * h))
+                    gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
                 break;
             }
             case SDL_QUIT:
                 gQueue.push_back(WindowMessage{WM_DESTROY, 0, 0});
+                break;
+            case SDL_WINDOWEVENT:
+                // Uncovered, resized (a mode change, a monitor plugged in): the presenter shows
+                // the picture again, fitted to the new size.
+                gRedrawRequested = true;
+                gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
+                break;
+            case SDL_DISPLAYEVENT:
+            case SDL_RENDER_TARGETS_RESET:
+            case SDL_RENDER_DEVICE_RESET:
+                gRedrawRequested = true;
+                gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
                 break;
             default:
                 gQueue.push_back(WindowMessage{WM_NULL, e.type, 0});
@@ -102,6 +126,14 @@ void SdlSetRenderer(SDL_Renderer* renderer) {
 }
 SDL_Renderer* SdlMainRenderer() {
     return gSdlRenderer;
+}
+void SdlRequestRedraw() {
+    gRedrawRequested = true;
+}
+bool SdlTakeRedrawRequest() {
+    const bool requested = gRedrawRequested;
+    gRedrawRequested = false;
+    return requested;
 }
 
 bool SdlEnsureSubsystem(Uint32 flags) {
@@ -142,7 +174,11 @@ bool PlatformCreateWindow(const char* className, int width, int height) {
     if (!className || gClassName != className) return false;
     if (CurrentBackend() == Backend::Sdl) {
         if (!SdlEnsureSubsystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
-        gSdlWindow = SDL_CreateWindow("Brindlemark", 0, 0, width, height,
+        // The window covers its screen whether or not a window manager makes it full screen:
+        // without one, nothing would give it more than the size it is made with.
+        SDL_Rect screen{0, 0, width, height};
+        SDL_GetDisplayBounds(0, &screen);
+        gSdlWindow = SDL_CreateWindow("Brindlemark", screen.x, screen.y, screen.w, screen.h,
                                       SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_HIDDEN);
         if (!gSdlWindow) return false;
     }
@@ -161,7 +197,7 @@ void PlatformShowCursor(bool show) {
 
 int PlatformScreenWidth() {
     SDL_DisplayMode mode;
-    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) &&
+    if (CurrentBackend() == Backend::Sdl && SdlEnsureSubsystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) &&
         SDL_GetDesktopDisplayMode(0, &mode) == 0)
         return mode.w;
     return 800;
@@ -169,7 +205,7 @@ int PlatformScreenWidth() {
 
 int PlatformScreenHeight() {
     SDL_DisplayMode mode;
-    if (CurrentBackend() == Backend::Sdl && SDL_WasInit(SDL_INIT_VIDEO) &&
+    if (CurrentBackend() == Backend::Sdl && SdlEnsureSubsystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) &&
         SDL_GetDesktopDisplayMode(0, &mode) == 0)
         return mode.h;
     return 600;

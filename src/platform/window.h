@@ -21,7 +21,9 @@ using WindowProcedure = int64_t (*)(uint32_t message, uint64_t wParam, int64_t l
 
 // Registers the window class; false when registration fails.
 bool PlatformRegisterClass(const char* className, WindowProcedure procedure);
-// Makes the window at (0, 0) with the given size; false when creation fails.
+// Makes the window at (0, 0) with the given size; false when creation fails. SDL2: the window
+// covers the whole primary screen, with or without a window manager; presses on it are mapped to
+// the 800x600 picture shown on it (see picture_fit.h), and presses in its black bars are dropped.
 bool PlatformCreateWindow(const char* className, int width, int height);
 void PlatformShowWindow();
 void PlatformShowCursor(bool show);
