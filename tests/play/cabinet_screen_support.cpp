@@ -128,3 +128,13 @@ int QuestionTextLines(const Screenshot& shot) {
     }
     return lines;
 }
+
+std::vector<uint8_t> QuestionInk(const Screenshot& shot) {
+    std::vector<uint8_t> ink;
+    for (int y = BoxY; y < BoxY + BoxHeight && y < shot.height; ++y)
+        for (int x = BoxX; x < BoxX + BoxWidth && x < shot.width; ++x) {
+            const uint8_t* p = shot.At(x, y);
+            ink.push_back(p[0] + p[1] + p[2] >= InkBrightness);
+        }
+    return ink;
+}

@@ -44,3 +44,6 @@ class CabinetScreen {
 
 // The number of separate lines of text in the question box (bright text on the dark box).
 int QuestionTextLines(const Screenshot& shot);
+
+// Which pixels of the question box are text: the same question shows the same pattern.
+std::vector<uint8_t> QuestionInk(const Screenshot& shot);

@@ -190,7 +190,7 @@ bool SaveScreenshot(const Screenshot& shot, const std::string& path) {
     return WritePng(path, rgba, shot.width, shot.height);
 }
 
-VirtualDesktop::VirtualDesktop() {
+VirtualDesktop::VirtualDesktop(int width, int height) : width_(width), height_(height) {
     for (const char* tool : {"Xvfb", "xdotool", "import"}) {
         if (!OnPath(tool)) {
             why_ = std::string(tool) + " is not installed";
@@ -203,7 +203,8 @@ VirtualDesktop::VirtualDesktop() {
         return;
     }
     bool started = server_.Start({"Xvfb", "-displayfd", std::to_string(DisplayFd), "-screen", "0",
-                                  "800x600x24", "-nolisten", "tcp", "-noreset"},
+                                  std::to_string(width) + "x" + std::to_string(height) + "x24",
+                                  "-nolisten", "tcp", "-noreset"},
                                  "", {}, {}, "/dev/null", fds[1]);
     close(fds[1]);
     if (!started) {
@@ -234,7 +235,18 @@ VirtualDesktop::VirtualDesktop() {
 }
 
 VirtualDesktop::~VirtualDesktop() {
+    windowManager_.Stop();
     server_.Stop();
+}
+
+bool VirtualDesktop::StartWindowManager(const std::string& program) {
+    if (!OnPath(program) ||
+        !windowManager_.Start({program}, "", {"DISPLAY=" + display_}, {}, "/dev/null"))
+        return false;
+    // A window manager takes the screen's root window in its first moments; one that cannot
+    // (another holds it, the display refused it) ends at once.
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    return windowManager_.Running();
 }
 
 bool VirtualDesktop::Touch(int x, int y) {

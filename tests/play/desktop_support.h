@@ -57,23 +57,29 @@ bool ParsePpm(const std::string& bytes, Screenshot& shot, std::string& error);
 // Writes the screenshot as a PNG file.
 bool SaveScreenshot(const Screenshot& shot, const std::string& path);
 
-// A virtual X server of 800 x 600 pixels at 24 bits, on a display number of its own choosing.
+// A virtual X server of width x height pixels at 24 bits, on a display number of its own choosing,
+// bare or with a window manager.
 class VirtualDesktop {
   public:
     // Starts the server; ok() tells whether it runs, why() what went wrong otherwise.
-    VirtualDesktop();
+    explicit VirtualDesktop(int width = 800, int height = 600);
     ~VirtualDesktop();
     bool ok() const { return !display_.empty(); }
     const std::string& why() const { return why_; }
     // ":N", for the DISPLAY variable of the programs shown on it.
     const std::string& display() const { return display_; }
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // Starts a window manager (a program on PATH) on the screen; false when it does not run.
+    bool StartWindowManager(const std::string& program);
     // A touch: the pointer moves to (x, y) and the left button is pressed and released.
     bool Touch(int x, int y);
     // The whole screen as it is now; false (with the reason in why()) when it cannot be read.
     bool Capture(Screenshot& shot);
 
   private:
-    ChildProcess server_;
+    ChildProcess server_, windowManager_;
+    int width_, height_;
     std::string display_;
     std::string why_;
 };
