@@ -1,12 +1,19 @@
-# Installs the Debian packages that building, testing and running the cabinet need.
+# Installs the Debian packages that building, running and testing the cabinet need.
 # Sourced by test.sh and play.sh; runs apt-get only when something is missing.
 
-BRINDLEMARK_PACKAGES=(
-  build-essential cmake ninja-build pkg-config git clang-format ccache
-  libsdl2-dev libgtest-dev libgmock-dev libbenchmark-dev
-  libsqlite3-dev sqlite3 libmad0-dev libmp3lame-dev lame
-  libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev libpixman-1-dev
-  imagemagick ffmpeg mpg123 sox xvfb xauth x11-apps xdotool systemd
+# Building and running the cabinet, the credit service and the asset and pack generators.
+BRINDLEMARK_PLAY_PACKAGES=(
+  build-essential cmake ninja-build pkg-config
+  libsdl2-dev libsqlite3-dev libmad0-dev libmp3lame-dev
+  libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev
+)
+
+# Only for the tests, the benchmarks, formatting, the package check and the fleet's programs
+# (telemetry agent and collector, built when their libraries are there).
+BRINDLEMARK_TEST_PACKAGES=(
+  git clang-format ccache libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev sqlite3
+  lame mpg123 sox ffmpeg imagemagick xvfb xauth x11-apps xdotool systemd
+  matchbox-window-manager openbox x11-xserver-utils
   nlohmann-json3-dev
   libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
   iso-codes tzdata units
@@ -14,10 +21,15 @@ BRINDLEMARK_PACKAGES=(
   clang libclang-rt-14-dev
 )
 
+BRINDLEMARK_PACKAGES=("${BRINDLEMARK_PLAY_PACKAGES[@]}" "${BRINDLEMARK_TEST_PACKAGES[@]}")
+
+# brindlemark_install_packages [PACKAGE...]: installs those missing (default: every package).
 brindlemark_install_packages() {
+  local wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${BRINDLEMARK_PACKAGES[@]}")
   local missing=()
   local pkg
-  for pkg in "${BRINDLEMARK_PACKAGES[@]}"; do
+  for pkg in "${wanted[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed'; then
       missing+=("$pkg")
     fi
