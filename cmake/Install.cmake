@@ -30,6 +30,8 @@ if(TARGET brindlemark-telemetry AND TARGET brindlemark-collector)
   install(FILES packaging/telemetry.conf.example packaging/collector.conf.example docs/fleet.md
           DESTINATION ${CMAKE_INSTALL_DOCDIR})
 endif()
+# The services' own system user, made by the package's postinst through systemd-sysusers.
+install(FILES packaging/sysusers/brindlemark.conf DESTINATION lib/sysusers.d)
 install(FILES docs/operator-guide.md docs/payout-table.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 set(CPACK_GENERATOR DEB)
@@ -46,4 +48,6 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-dejavu-core)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "mosquitto, postgresql")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/debian/postinst)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)

@@ -4,7 +4,10 @@
 #    sounds, question packs, nothing else) in share/brindlemark/, the systemd units and the
 #    operator guide in their places;
 #  - CPack's Debian package holds the same files, depends on the runtime libraries the programs
-#    load, and its systemd units pass `systemd-analyze verify`.
+#    load, and its systemd units pass `systemd-analyze verify`;
+#  - every unit runs as the package's own system user (made by sysusers.d from the postinst), never
+#    as root, and is sandboxed: `systemd-analyze security --offline=true` rates the credit service
+#    at most 2.5 and every other unit at most 5.0.
 # Exits 0 when all holds, 1 with every fault listed, 77 when a needed tool is missing.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -64,6 +67,7 @@ check_tree() {
     [ -f "$root/lib/systemd/system/$u" ] || [ -f "$top/lib/systemd/system/$u" ] ||
       fault "$where: systemd unit $u missing"
   done
+  [ -f "$top/lib/sysusers.d/brindlemark.conf" ] || fault "$where: lib/sysusers.d/brindlemark.conf missing"
   for doc in operator-guide.md payout-table.md; do
     [ -f "$top/share/doc/brindlemark/$doc" ] || fault "$where: $doc missing from share/doc/brindlemark"
   done
@@ -143,6 +147,38 @@ elif [ -s "$scratch/verify.log" ]; then
   # Warnings about the units themselves count; notes about the host's own units do not.
   if grep -E 'brindlemark' "$scratch/verify.log" >&2; then fault "systemd-analyze verify warned"; fi
 fi
+
+echo "== the services' user and sandboxing"
+# The system user the postinst makes, tried in a scratch root.
+if ! dpkg-deb -e "$deb" "$scratch/control" || ! grep -q 'systemd-sysusers brindlemark.conf' \
+     "$scratch/control/postinst" 2>/dev/null; then
+  fault "the package's postinst does not make the brindlemark user"
+fi
+mkdir -p "$scratch/users/etc" "$scratch/users/usr/lib/sysusers.d"
+cp "$scratch/root/usr/lib/sysusers.d/brindlemark.conf" "$scratch/users/usr/lib/sysusers.d/" 2>/dev/null
+if ! systemd-sysusers --root="$scratch/users" brindlemark.conf >"$scratch/sysusers.log" 2>&1 ||
+   ! grep -q '^brindlemark:' "$scratch/users/etc/passwd"; then
+  fault "sysusers.d/brindlemark.conf makes no brindlemark user: $(cat "$scratch/sysusers.log")"
+elif [ "$(awk -F: '$1 == "brindlemark" {print $3}' "$scratch/users/etc/passwd")" = 0 ]; then
+  fault "the brindlemark user is root"
+fi
+for unit in "$unitdir"/brindlemark*.service; do
+  name=$(basename "$unit")
+  user=$(sed -n 's/^User=//p' "$unit" | tail -n 1)
+  [ "$user" = brindlemark ] || fault "$name runs as '${user:-root}' instead of the brindlemark user"
+  if grep -qE '^(DynamicUser|PermissionsStartOnly)=(yes|true|1)' "$unit" ||
+     grep -qE '^Exec[A-Za-z]*=[-@:]*[+!]' "$unit"; then
+    fault "$name runs something with full privileges"
+  fi
+  limit=5.0
+  [ "$name" = brindlemark-credit.service ] && limit=2.5
+  score=$(systemd-analyze security --offline=true "$unit" 2>/dev/null |
+            sed -n 's/.*Overall exposure level for [^:]*: \([0-9.]*\).*/\1/p')
+  echo "   $name: exposure ${score:-unknown} (at most $limit)"
+  if [ -z "$score" ] || awk -v s="$score" -v l="$limit" 'BEGIN { exit !(s > l) }'; then
+    fault "$name: exposure ${score:-unknown} above $limit"
+  fi
+done
 
 if [ "$faults" -gt 0 ]; then
   echo "check-package: $faults fault(s)" >&2
