@@ -142,6 +142,9 @@ bool SdlEnsureSubsystem(Uint32 flags) {
     // The end signals are the program's own (platform/signals.h), never a quit event.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // A touch that arrives together with the window's focus is still a touch: a kiosk never
+    // wants a press thrown away for being the one that focused the window.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     return SDL_InitSubSystem(flags) == 0;
 }
 
