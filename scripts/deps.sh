@@ -1,11 +1,13 @@
 # Installs the Debian packages that building, running and testing the cabinet need.
 # Sourced by test.sh and play.sh; runs apt-get only when something is missing.
 
-# Building and running the cabinet, the credit service and the asset and pack generators.
+# Building and running the cabinet, the credit service and the asset and pack generators; the
+# operator console's libraries too, since configuring the tree needs them.
 BRINDLEMARK_PLAY_PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsqlite3-dev libmad0-dev libmp3lame-dev
+  libsdl2-dev libsqlite3-dev libmad0-dev libmp3lame-dev nlohmann-json3-dev
   libcairo2-dev libfreetype-dev fonts-dejavu-core libpng-dev
+  libcpp-httplib-dev libsodium-dev
 )
 
 # Only for the tests, the benchmarks, formatting, the package check and the fleet's programs
@@ -14,10 +16,9 @@ BRINDLEMARK_TEST_PACKAGES=(
   git clang-format ccache libgtest-dev libgmock-dev libbenchmark-dev libpixman-1-dev sqlite3
   lame mpg123 sox ffmpeg imagemagick xvfb xauth x11-apps xdotool systemd
   matchbox-window-manager openbox x11-xserver-utils
-  nlohmann-json3-dev
   libmosquitto-dev libpq-dev mosquitto mosquitto-clients postgresql openssl
   iso-codes tzdata units
-  libcpp-httplib-dev libsodium-dev chromium
+  chromium
   clang libclang-rt-14-dev
 )
 
