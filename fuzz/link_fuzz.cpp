@@ -75,7 +75,9 @@ FUZZ_TARGET(Link) {
     EnterFuzzFolder();
     static SocketHandle listener = ListenOnLoopback(0);
     if (listener == InvalidSocket) std::abort();
-    // A late reply is waited for a few milliseconds only, and the balances are asked again once.
+    // A reply is waited for 20 ms (a few of the fake's pieces), a late one a few milliseconds
+    // more, and the balances are asked again once: a peer that never answers costs little.
+    CreditReplyTimeoutMs = 20;
     CreditLateReplyMs = 5;
     CreditReconnectMs = 0;
     FuzzInput in(data, size);

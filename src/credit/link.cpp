@@ -9,6 +9,7 @@
 #include "records/log.h"
 
 int16_t GameStake = 50;
+int CreditReplyTimeoutMs = 2000;
 CreditLink gCreditLink;
 uint16_t CreditServicePort = 6667;
 
