@@ -1,0 +1,202 @@
+// The credit service under a flood: 50 connections keep sending hostile requests (over-long lines,
+// junk bytes, half lines, slow writers; at least 10,000 of them in all) while a well-behaved client
+// asks for the credit every few milliseconds. Each of its exchanges is one iteration, timed by
+// hand. Target: every answer within 50 ms; the service's peak memory is reported beside it.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/net.h"
+#include "platform/process.h"
+#include "support/hostile_requests.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+constexpr int Connections = 50;
+constexpr long LeastHostileRequests = 10000;
+constexpr double TargetMs = 50.0;
+
+struct Setup {
+    fs::path folder;
+    ProcessId service = NoProcess;
+    uint16_t port = 0;
+};
+Setup gSetup;
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// Kilobytes of a /proc status field of the service ("VmRSS", "VmHWM"), or -1.
+long ServiceKb(const std::string& field) {
+    std::string status = ReadText("/proc/" + std::to_string(gSetup.service) + "/status");
+    size_t at = status.find(field + ":");
+    return at == std::string::npos ? -1 : std::stol(status.substr(at + field.size() + 1));
+}
+
+bool StartService() {
+    fs::path log = gSetup.folder / "service.log";
+    gSetup.service = StartProcess({CREDIT_SERVICE_PATH, "serve", "--db",
+                                   (gSetup.folder / "credit.db").string(), "--port", "0"},
+                                  "", log.string());
+    const std::string marker = "listening on 127.0.0.1:";
+    for (int i = 0; i < 1000 && gSetup.service != NoProcess; ++i) {
+        std::string s = ReadText(log);
+        size_t at = s.find(marker);
+        if (at != std::string::npos && s.find('\n', at) != std::string::npos) {
+            gSetup.port = static_cast<uint16_t>(std::stoi(s.substr(at + marker.size())));
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+SocketHandle Connect() {
+    SocketHandle s = OpenTcpSocket();
+    if (s != InvalidSocket && !ConnectSocket(s, "127.0.0.1", gSetup.port)) {
+        CloseSocket(s);
+        return InvalidSocket;
+    }
+    return s;
+}
+
+// Reads up to the reply's carriage return; false when none came within 2 s or the connection
+// ended first.
+bool ReadReply(SocketHandle s, std::string& reply) {
+    reply.clear();
+    char buffer[64];
+    while (reply.find('\r') == std::string::npos) {
+        long n = ReceiveOnSocket(s, buffer, sizeof buffer, 2000);
+        if (n <= 0) return false;
+        reply.append(buffer, static_cast<size_t>(n));
+    }
+    return true;
+}
+
+// One hostile connection: requests drawn from its own seed until told to stop; every fifth
+// connection writes a few bytes at a time with pauses. A connection the service ends (an
+// over-long line) is made again.
+void Flood(int index, const std::atomic<bool>& stop, std::atomic<long>& sent,
+           std::atomic<long>& wrong) {
+    std::mt19937 random(static_cast<unsigned>(1000 + index));
+    const bool slow = index % 5 == 0;
+    SocketHandle s = Connect();
+    std::string reply;
+    while (!stop && s != InvalidSocket) {
+        Hostile h = MakeHostile(random);
+        bool ok = true;
+        for (size_t at = 0; ok && at < h.bytes.size();) {
+            size_t piece = slow && !h.closes ? 1 + random() % 8 : h.bytes.size();
+            ok = SendOnSocket(s, h.bytes.data() + at, std::min(piece, h.bytes.size() - at)) > 0;
+            at += piece;
+            if (at < h.bytes.size())
+                std::this_thread::sleep_for(std::chrono::microseconds(random() % 3000));
+        }
+        if (ok && ReadReply(s, reply) && reply.rfind("FAIL,0\r", 0) == 0) {
+            sent.fetch_add(1);
+        } else {
+            wrong.fetch_add(1);
+        }
+        if (h.closes || !ok) {
+            CloseSocket(s);
+            s = Connect();
+        }
+    }
+    if (s != InvalidSocket) CloseSocket(s);
+}
+
+void BM_CreditGetDuringFlood(benchmark::State& state) {
+    SocketHandle client = Connect();
+    if (client == InvalidSocket) {
+        state.SkipWithError("cannot connect");
+        return;
+    }
+    long rssBefore = ServiceKb("VmRSS");
+    std::atomic<bool> stop{false};
+    std::atomic<long> sent{0}, wrong{0};
+    std::vector<std::thread> flooders;
+    for (int i = 0; i < Connections; ++i)
+        flooders.emplace_back(Flood, i, std::cref(stop), std::ref(sent), std::ref(wrong));
+
+    std::vector<double> ms;
+    std::string reply;
+    for (auto _ : state) {
+        auto asked = std::chrono::steady_clock::now();
+        bool ok = SendOnSocket(client, "CGET\r\n", 6) == 6 && ReadReply(client, reply) &&
+                  reply.rfind("CTEL,", 0) == 0;
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - asked).count();
+        state.SetIterationTime(seconds);
+        ms.push_back(seconds * 1000.0);
+        if (!ok) {
+            state.SkipWithError("the well-behaved client got no answer");
+            break;
+        }
+        // Every few milliseconds, as a menu polls.
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        // The exchanges go on until the flood has sent its share.
+        if (state.iterations() + 1 >= state.max_iterations && sent < LeastHostileRequests)
+            state.SkipWithError("the flood had not sent its 10,000 requests: give more iterations");
+    }
+    stop = true;
+    for (std::thread& t : flooders) t.join();
+    CloseSocket(client);
+
+    std::sort(ms.begin(), ms.end());
+    if (ms.empty()) return;
+    state.counters["median_ms"] = ms[ms.size() / 2];
+    state.counters["p99_ms"] = ms[ms.size() * 99 / 100];
+    state.counters["worst_ms"] = ms.back();
+    state.counters["hostile"] = static_cast<double>(sent.load());
+    state.counters["unrefused"] = static_cast<double>(wrong.load());
+    state.counters["rss_before_kB"] = static_cast<double>(rssBefore);
+    state.counters["rss_peak_kB"] = static_cast<double>(ServiceKb("VmHWM"));
+    std::printf(
+        "flood: %zu answers, worst %.2f ms (target %.0f ms: %s), %ld hostile requests, "
+        "service memory %ld kB before, peak %ld kB\n",
+        ms.size(), ms.back(), TargetMs, ms.back() <= TargetMs ? "met" : "NOT met", sent.load(),
+        rssBefore, ServiceKb("VmHWM"));
+}
+// About 3,000 exchanges of 3 ms apart: some 10 s, in which the flood sends well over 10,000.
+BENCHMARK(BM_CreditGetDuringFlood)
+    ->UseManualTime()
+    ->Iterations(3000)
+    ->Unit(benchmark::kMillisecond);
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::random_device random;
+    gSetup.folder =
+        fs::temp_directory_path() / ("brindlemark-flood-bench-" + std::to_string(random()));
+    fs::create_directories(gSetup.folder);
+    int rc = 1;
+    if (StartService()) {
+        benchmark::Initialize(&argc, argv);
+        benchmark::RunSpecifiedBenchmarks();
+        benchmark::Shutdown();
+        rc = 0;
+    } else {
+        std::fprintf(stderr, "the credit service did not start\n");
+    }
+    StopProcess(gSetup.service);
+    WaitProcess(gSetup.service);
+    std::error_code ignored;
+    fs::remove_all(gSetup.folder, ignored);
+    return rc;
+}
