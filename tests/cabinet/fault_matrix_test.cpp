@@ -34,13 +34,16 @@ const char* DamageName(FileDamage d) {
 }
 
 // Every file of the staged working folder, and the audit record with its checksum file, in each
-// state.
+// state. The folders the cabinet makes for itself (~system, data), there when it was once played
+// from the staged folder, are not staged.
 std::vector<Case> Matrix() {
     std::vector<std::string> files;
     std::error_code e;
-    for (const auto& entry : fs::recursive_directory_iterator(BRINDLEMARK_STAGE_DIR, e))
-        if (entry.is_regular_file())
-            files.push_back(fs::relative(entry.path(), BRINDLEMARK_STAGE_DIR).string());
+    for (const auto& entry : fs::recursive_directory_iterator(BRINDLEMARK_STAGE_DIR, e)) {
+        const std::string path = fs::relative(entry.path(), BRINDLEMARK_STAGE_DIR).string();
+        if (entry.is_regular_file() && !path.starts_with("~system/") && !path.starts_with("data/"))
+            files.push_back(path);
+    }
     std::sort(files.begin(), files.end());
     files.push_back("data/pellwarden.rec");
     files.push_back("data/pellwarden.rec.sum");
