@@ -13,12 +13,14 @@ bool ClockReached(uint32_t now, uint32_t deadline) {
     return static_cast<int32_t>(now - deadline) >= 0;
 }
 
-// Pumps messages until the frame deadline, then sets the next one. The first frame does not wait.
+// Waits for the frame deadline and pumps the messages that came meanwhile, then sets the next
+// deadline. The first frame does not wait. Messages only take effect at the next poll, after the
+// frame, so the wait sleeps through to the deadline rather than waking every millisecond.
 void PaceFrame() {
     for (;;) {
         PumpMessages();
         if (!gDisplay.deadlineSet || ClockReached(timeGetTime(), gDisplay.frameDeadline)) break;
-        ClockIdle();
+        ClockSleepUntil(gDisplay.frameDeadline);
     }
     gDisplay.frameDeadline = timeGetTime() + kFrameMs;
     gDisplay.deadlineSet = true;

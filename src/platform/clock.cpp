@@ -64,3 +64,16 @@ void ClockIdle() {
     }
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &tick, nullptr);
 }
+
+void ClockSleepUntil(uint32_t deadline) {
+    if (gVirtual) return;
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t nowMs = static_cast<int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    // The clock wraps: the deadline is the nearest millisecond that reads as it.
+    const int32_t ahead = static_cast<int32_t>(deadline - static_cast<uint32_t>(nowMs));
+    if (ahead <= 0) return;
+    const int64_t at = nowMs + ahead;
+    const timespec wake{static_cast<time_t>(at / 1000), static_cast<long>(at % 1000) * 1000000};
+    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+}

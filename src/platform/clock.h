@@ -18,3 +18,6 @@ void ClockSetStep(uint32_t stepPerRead);
 // Called by busy waits on each pass: real mode gives the processor away until the millisecond
 // clock ticks on; virtual mode does nothing. Timing stays exact either way.
 void ClockIdle();
+// Real mode: gives the processor away until the clock reads `deadline` (at once when it has);
+// virtual mode does nothing.
+void ClockSleepUntil(uint32_t deadline);

@@ -167,8 +167,9 @@ DDRESULT DisplaySurface::Blt(const RECT* destRect, DisplaySurface* src, const RE
 
     if (flags & DDBLT_COLORFILL) {
         if (!fx) return DDERR_INVALIDPARAMS;
-        SettleBackCopy();
-        if (Clamp(d, width_, height_)) FillBlock(BlockOf(pixels_, pitch_, bpp, d), fx->fillColor);
+        if (!Clamp(d, width_, height_)) return DD_OK;
+        WillDraw(d.top, d.bottom);
+        FillBlock(BlockOf(pixels_, pitch_, bpp, d), fx->fillColor);
         return DD_OK;
     }
 
@@ -197,7 +198,7 @@ DDRESULT DisplaySurface::Blt(const RECT* destRect, DisplaySurface* src, const RE
     ClipPair(d, s, width_, height_);
     if (!Clamp(s, src->width_, src->height_) || !Clamp(d, width_, height_)) return DD_OK;
 
-    SettleBackCopy();
+    WillDraw(d.top, d.bottom);
     src->SettleBackCopy();
     Block sb = BlockOf(src->pixels_, src->pitch_, bpp, s);
     Block db = BlockOf(pixels_, pitch_, bpp, d);
@@ -251,7 +252,7 @@ DDRESULT DisplaySurface::BltFast(int32_t x, int32_t y, DisplaySurface* src, cons
         }
         primary_->backMatches_ = false;
     }
-    SettleBackCopy();
+    WillDraw(y, static_cast<int32_t>(bottom));
     src->SettleBackCopy();
 
     const int32_t bpp = BytesPerPixel();

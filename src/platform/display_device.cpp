@@ -116,13 +116,31 @@ void DisplaySurface::SettleBackCopy() {
     if (!back || !back->pixels_ || !front->pixels_) return;
     const size_t rowBytes =
         static_cast<size_t>(front->width_) * static_cast<size_t>(BytesPerPixel());
-    for (int32_t y = 0; y < front->height_; ++y)
+    for (size_t y = 0; y < front->rowMayDiffer_.size(); ++y) {
+        if (!front->rowMayDiffer_[y]) continue;
         std::memcpy(back->pixels_ + static_cast<ptrdiff_t>(y) * back->pitch_,
                     front->pixels_ + static_cast<ptrdiff_t>(y) * front->pitch_, rowBytes);
+        front->rowMayDiffer_[y] = 0;
+    }
+}
+
+void DisplaySurface::WillDraw(int32_t top, int32_t bottom) {
+    SettleBackCopy();
+    if (primary_) {
+        std::vector<uint8_t>& rows = primary_->rowMayDiffer_;
+        const auto from = static_cast<size_t>(std::max(top, 0));
+        const auto to = std::min(static_cast<size_t>(std::max(bottom, 0)), rows.size());
+        if (from < to)
+            std::fill(rows.begin() + static_cast<ptrdiff_t>(from),
+                      rows.begin() + static_cast<ptrdiff_t>(to), uint8_t{1});
+    } else if (backBuffer_) {
+        std::fill(rowMayDiffer_.begin(), rowMayDiffer_.end(), uint8_t{1});
+        frontDrawn_ = true;
+    }
 }
 
 uint8_t* DisplaySurface::Pixels() {
-    SettleBackCopy();
+    WillDraw(0, height_);
     return pixels_;
 }
 
@@ -159,6 +177,8 @@ DDRESULT DisplaySurface::Restore() {
     if (!device_) return DDERR_WRONGMODE;
     lost_ = false;
     if (backBuffer_ && backBuffer_->pixels_) backBuffer_->lost_ = false;
+    // The memory came back undefined: nothing is known to match any more.
+    WillDraw(0, height_);
     return DD_OK;
 }
 
@@ -194,7 +214,7 @@ DDRESULT DisplaySurface::Lock(const RECT* rect, DDSURFACEDESC& desc, uint32_t) {
     desc.pitch = pitch_;
     desc.caps = caps_;
     desc.pixelFormat = format_;
-    SettleBackCopy();
+    WillDraw(r.top, r.bottom);
     desc.surface = pixels_ + static_cast<size_t>(r.top) * static_cast<size_t>(pitch_) +
                    static_cast<size_t>(r.left) * static_cast<size_t>(BytesPerPixel());
     ++locks_;
@@ -245,10 +265,34 @@ DDRESULT DisplaySurface::Flip(DisplaySurface* target, uint32_t) {
     if (!backBuffer_ || (target && target != backBuffer_.get())) return DDERR_INVALIDPARAMS;
     if (lost_ || backBuffer_->lost_ || !pixels_ || !backBuffer_->pixels_) return DDERR_SURFACELOST;
     if (locks_ || backBuffer_->locks_) return DDERR_SURFACEBUSY;
-    // A back buffer still waiting for its copy of the front holds the same picture: exchanging
-    // the two would change nothing.
-    if (!backMatches_) std::swap(pixels_, backBuffer_->pixels_);
-    return device_ ? device_->ShowFrame(*this) : DDERR_SURFACELOST;
+    // A back buffer still waiting for its copy of the front holds the same picture, and so does
+    // one whose rows drawn since are equal to the front's: exchanging the two would change
+    // nothing. Otherwise the rows that differ are those the new picture changes, and the only
+    // ones in which the back buffer then differs from the front.
+    int32_t first = height_, last = -1;
+    if (!backMatches_) {
+        const size_t rowBytes = static_cast<size_t>(width_) * static_cast<size_t>(BytesPerPixel());
+        const auto rowsDiffer = [&](int32_t y) {
+            const ptrdiff_t at = static_cast<ptrdiff_t>(y) * pitch_;
+            return std::memcmp(pixels_ + at, backBuffer_->pixels_ + at, rowBytes) != 0;
+        };
+        for (int32_t y = 0; y < height_; ++y) {
+            if (!rowMayDiffer_[static_cast<size_t>(y)]) continue;
+            if (rowsDiffer(y)) {
+                first = std::min(first, y);
+                last = y;
+            } else {
+                rowMayDiffer_[static_cast<size_t>(y)] = 0;
+            }
+        }
+        if (first <= last) std::swap(pixels_, backBuffer_->pixels_);
+    }
+    if (frontDrawn_) {
+        first = 0;
+        last = height_ - 1;
+        frontDrawn_ = false;
+    }
+    return device_ ? device_->ShowFrame(*this, first, last) : DDERR_SURFACELOST;
 }
 
 // ---- the device ----
@@ -318,6 +362,7 @@ DDRESULT DisplayDevice::CreateSurface(const DDSURFACEDESC& desc, DisplaySurfaceP
             if (!back->pixels_) return DDERR_OUTOFMEMORY;
             back->primary_ = primary.get();
             primary->backBuffer_ = back;
+            primary->rowMayDiffer_.assign(static_cast<size_t>(kModeHeight), 1);
             surfaces_.push_back(back);
         }
         if (CurrentBackend() == Backend::Sdl && !presenter_) {
@@ -357,9 +402,9 @@ void DisplayDevice::LoseAllSurfaces() {
         if (auto s = weak.lock(); s && !(s->caps_ & DDSCAPS_SYSTEMMEMORY)) s->lost_ = true;
 }
 
-DDRESULT DisplayDevice::ShowFrame(DisplaySurface& front) {
+DDRESULT DisplayDevice::ShowFrame(DisplaySurface& front, int32_t first, int32_t last) {
     ++flips_;
-    if (presenter_ && !SdlPresenterShow(presenter_, front.pixels_, front.pitch_))
+    if (presenter_ && !SdlPresenterShow(presenter_, front.pixels_, front.pitch_, first, last))
         return DDERR_GENERIC;
     return DD_OK;
 }

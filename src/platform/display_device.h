@@ -195,6 +195,9 @@ class DisplaySurface {
     // Makes the back buffer's pending copy of the front picture (see backMatches_) before either
     // surface of the pair is read or written; nothing for other surfaces.
     void SettleBackCopy();
+    // Before rows top..bottom-1 of this surface are written (or handed out to be): settles the
+    // pending copy and notes the rows where the pair's pictures may now differ.
+    void WillDraw(int32_t top, int32_t bottom);
 
     DisplayDevice* device_;
     int32_t width_, height_, pitch_;
@@ -211,6 +214,13 @@ class DisplaySurface {
     // waits until either surface is touched; a whole overwrite of the back buffer drops it, and a
     // flip before either shows the same picture again without exchanging anything.
     bool backMatches_ = false;
+    // Primary surface with a back buffer only: for each row, whether the back buffer's pixels
+    // may differ from the front's there. Only those rows are compared at a flip and copied by a
+    // pending copy, so rows drawn again alike, and an unchanged picture, cost neither.
+    std::vector<uint8_t> rowMayDiffer_;
+    // Primary surface only: the front was drawn on since the last flip, so the whole of it is
+    // shown again at the next.
+    bool frontDrawn_ = true;
     DisplaySurface* primary_ = nullptr;  // back buffer only
     struct Fault {
         DDRESULT result = DD_OK;
@@ -252,7 +262,9 @@ class DisplayDevice {
 
   private:
     friend class DisplaySurface;
-    DDRESULT ShowFrame(DisplaySurface& front);
+    // Shows the front picture, of which rows first..last changed since the last frame shown
+    // (none when first > last).
+    DDRESULT ShowFrame(DisplaySurface& front, int32_t first, int32_t last);
 
     bool cooperative_ = false;
     int32_t depth_ = 0;

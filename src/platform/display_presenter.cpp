@@ -2,8 +2,8 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "platform/debug.h"
 #include "platform/picture_fit.h"
@@ -15,8 +15,8 @@ struct SdlPresenter {
     int32_t width = 0;
     int32_t height = 0;
     int32_t rowBytes = 0;
-    // The picture on screen, rows packed: a frame equal to it is neither uploaded nor presented.
-    std::vector<uint8_t> shown;
+    // The texture holds a picture: after it, only the rows a frame changes are uploaded, and a
+    // frame that changes none is not presented.
     bool haveShown = false;
     // The output size the picture was last fitted to; another size fits it again.
     int outputWidth = -1, outputHeight = -1;
@@ -67,33 +67,27 @@ SdlPresenter* SdlPresenterCreate(int32_t width, int32_t height, int32_t bpp) {
         delete p;
         return nullptr;
     }
-    p->shown.assign(static_cast<size_t>(p->rowBytes) * static_cast<size_t>(height), 0);
     SdlSetRenderer(p->renderer);
     return p;
 }
 
-bool SdlPresenterShow(SdlPresenter* p, const uint8_t* pixels, int32_t pitch) {
+bool SdlPresenterShow(SdlPresenter* p, const uint8_t* pixels, int32_t pitch, int32_t first,
+                      int32_t last) {
     if (!p || !pixels) return false;
     int outputWidth = 0, outputHeight = 0;
     if (SDL_GetRendererOutputSize(p->renderer, &outputWidth, &outputHeight) != 0) return false;
     // The window was uncovered, resized or moved to another screen: show the picture again.
     const bool refit = outputWidth != p->outputWidth || outputHeight != p->outputHeight;
-    const bool redraw = SdlTakeRedrawRequest() || refit || !p->haveShown;
-
-    // The rows that differ from the picture on screen, kept for the next comparison.
-    int32_t first = -1, last = -1;
-    const auto rowBytes = static_cast<size_t>(p->rowBytes);
-    for (int32_t y = 0; y < p->height; ++y) {
-        const uint8_t* row = pixels + static_cast<ptrdiff_t>(y) * pitch;
-        uint8_t* kept = p->shown.data() + static_cast<size_t>(y) * rowBytes;
-        if (p->haveShown && std::memcmp(kept, row, rowBytes) == 0) continue;
-        std::memcpy(kept, row, rowBytes);
-        if (first < 0) first = y;
-        last = y;
+    const bool redraw = SdlTakeRedrawRequest() || refit;
+    if (!p->haveShown) {
+        first = 0;
+        last = p->height - 1;
     }
-    if (first < 0 && !redraw) return true;
+    first = std::max(first, 0);
+    last = std::min(last, p->height - 1);
+    if (first > last && !redraw) return true;
 
-    if (first >= 0) {
+    if (first <= last) {
         // Only the band of changed rows goes to the texture.
         const SDL_Rect band{0, first, p->width, last - first + 1};
         void* texels = nullptr;
@@ -103,9 +97,10 @@ bool SdlPresenterShow(SdlPresenter* p, const uint8_t* pixels, int32_t pitch) {
             return false;
         }
         auto* out = static_cast<uint8_t*>(texels);
+        const auto rowBytes = static_cast<size_t>(p->rowBytes);
         for (int32_t y = first; y <= last; ++y)
             std::memcpy(out + static_cast<ptrdiff_t>(y - first) * texPitch,
-                        p->shown.data() + static_cast<size_t>(y) * rowBytes, rowBytes);
+                        pixels + static_cast<ptrdiff_t>(y) * pitch, rowBytes);
         SDL_UnlockTexture(p->texture);
     }
     p->haveShown = true;

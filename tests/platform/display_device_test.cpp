@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "platform/backend.h"
 #include "platform/display_device.h"
@@ -275,6 +276,41 @@ TEST_P(DeviceTest, TheFrontPictureCopiedIntoTheBackBufferIsWhatBothShow) {
     auto saved = Plain(800, 600);
     ASSERT_EQ(saved->BltFast(0, 0, back.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
     EXPECT_EQ(Get(*saved, 10, 20), 0x21u);
+}
+
+// Frames drawn as the screens draw them: the front copied back, then bands of rows drawn over it.
+// Only rows drawn since are compared at a flip and copied back, so every band ever drawn must
+// still be on screen, and a flip that changes the picture still leaves the old one behind.
+TEST_P(DeviceTest, FramesDrawnInBandsKeepEveryBandDrawnBefore) {
+    DDSURFACEDESC d;
+    d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+    d.backBufferCount = 1;
+    DisplaySurfacePtr primary, back;
+    ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
+    ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
+    auto band = [&](int32_t top, uint32_t colour) {
+        DDBLTFX fx;
+        fx.fillColor = colour;
+        RECT r{0, top, 800, top + 10};
+        ASSERT_EQ(back->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL, &fx), DD_OK);
+    };
+    auto frame = [&](int32_t top, uint32_t colour) {
+        band(top, colour);
+        ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+        ASSERT_EQ(back->BltFast(0, 0, primary.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
+    };
+    frame(10, 0x11);
+    frame(100, 0x22);
+    frame(100, 0x22);  // drawn again alike: the same picture
+    frame(100, 0x33);
+    band(300, 0x44);
+    ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    // Read only now: a read counts as a drawing and would make every row compared.
+    for (auto [y, v] : {std::pair{15, 0x11u}, {105, 0x33u}, {305, 0u}})
+        EXPECT_EQ(Get(*back, 5, y), v) << "the picture before the last flip, row " << y;
+    for (auto [y, v] : {std::pair{15, 0x11u}, {105, 0x33u}, {305, 0x44u}, {200, 0u}})
+        EXPECT_EQ(Get(*primary, 5, y), v) << "row " << y;
 }
 
 TEST_P(DeviceTest, SurfacesOutliveTheirDeviceAsLost) {
