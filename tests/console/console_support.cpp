@@ -14,25 +14,33 @@ bool SetPassword(const std::string& authPath, const std::string& password) {
     return c.status == 0;
 }
 
-ConsoleRig::ConsoleRig(const std::string& name) : folder_(name) {
+int StartConsole(const std::vector<std::string>& serveArgs, const std::string& log,
+                 ProcessId* process) {
+    std::vector<std::string> argv = {CONSOLE_PATH, "serve", "--listen", "127.0.0.1:0"};
+    argv.insert(argv.end(), serveArgs.begin(), serveArgs.end());
+    *process = StartProcess(argv, "", log);
+    const std::string marker = "listening on http://127.0.0.1:";
+    for (int i = 0; i < 2000 && *process != NoProcess; ++i) {
+        std::string text = ReadText(log);
+        size_t at = text.find(marker);
+        if (at != std::string::npos && text.find('\n', at) != std::string::npos)
+            return std::stoi(text.substr(at + marker.size()));
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return 0;
+}
+
+ConsoleRig::ConsoleRig(const std::string& name, const std::vector<std::string>& serveArgs)
+    : folder_(name) {
     std::filesystem::create_directories(cabinet());
     service_ = std::make_unique<ServiceProcess>(db(), folder_.File("credit.log"));
     if (!service_->started() || !SetPassword(folder_.File("auth"), OperatorPassword)) return;
-    std::string log = folder_.File("console.log");
-    process_ = StartProcess(
-        {CONSOLE_PATH, "serve", "--folder", cabinet(), "--db", db(), "--auth", folder_.File("auth"),
-         "--listen", "127.0.0.1:0", "--credit-port", std::to_string(service_->port())},
-        "", log);
-    const std::string marker = "listening on http://127.0.0.1:";
-    for (int i = 0; i < 1000 && process_ != NoProcess; ++i) {
-        std::string text = ReadText(log);
-        size_t at = text.find(marker);
-        if (at != std::string::npos && text.find('\n', at) != std::string::npos) {
-            port_ = std::stoi(text.substr(at + marker.size()));
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+    std::vector<std::string> args = {"--folder",      cabinet(),
+                                     "--db",          db(),
+                                     "--auth",        folder_.File("auth"),
+                                     "--credit-port", std::to_string(service_->port())};
+    args.insert(args.end(), serveArgs.begin(), serveArgs.end());
+    port_ = StartConsole(args, folder_.File("console.log"), &process_);
 }
 
 ConsoleRig::~ConsoleRig() {

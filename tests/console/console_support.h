@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "credit/service_support.h"
 
@@ -14,10 +15,16 @@ constexpr const char* OperatorPassword = "a long pub password";
 // Writes the password file through `brindlemark-console passwd`, the password on standard input.
 bool SetPassword(const std::string& authPath, const std::string& password);
 
+// Starts `brindlemark-console serve` with these arguments (on a free loopback port), its log in
+// `log`: the port it listens on, or 0 when it did not start; `process` is set either way.
+int StartConsole(const std::vector<std::string>& serveArgs, const std::string& log,
+                 ProcessId* process);
+
 // A folder with a credit service, a password file and the console serving them.
 class ConsoleRig {
   public:
-    explicit ConsoleRig(const std::string& name);
+    // `serveArgs`: more arguments for `serve`.
+    explicit ConsoleRig(const std::string& name, const std::vector<std::string>& serveArgs = {});
     ~ConsoleRig();
     bool started() const { return port_ != 0; }
     int port() const { return port_; }

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <thread>
 
 #include "console/console_support.h"
 #include "support/fleet_services.h"
@@ -48,16 +47,10 @@ TEST(FleetConsole, EveryCabinetItsOwnPageAndThePeriodReportAfterSigningIn) {
     ASSERT_EQ(fill.status, 0) << fill.out;
 
     ASSERT_TRUE(SetPassword(scratch.File("auth"), OperatorPassword));
-    std::string log = scratch.File("console.log");
-    ProcessId console = StartProcess({CONSOLE_PATH, "serve", "--fleet", db.url(), "--auth",
-                                      scratch.File("auth"), "--listen", "127.0.0.1:0"},
-                                     "", log);
-    const std::string marker = "listening on http://127.0.0.1:";
-    ASSERT_TRUE(fleet::WaitFor(20, [&] {
-        return ReadText(log).find(" for the fleet") != std::string::npos;
-    })) << ReadText(log);
-    std::string text = ReadText(log);
-    int port = std::stoi(text.substr(text.find(marker) + marker.size()));
+    ProcessId console = NoProcess;
+    int port = StartConsole({"--fleet", db.url(), "--auth", scratch.File("auth")},
+                            scratch.File("console.log"), &console);
+    ASSERT_NE(port, 0) << ReadText(scratch.File("console.log"));
 
     ConsoleClient stranger(port);
     for (const char* page : {"/", "/cabinet?id=pub-1", "/report", "/report.csv"}) {

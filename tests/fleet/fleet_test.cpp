@@ -2,7 +2,8 @@
 // followed by its telemetry agent, through a broker that goes away for a while, a collector
 // killed with SIGKILL and an agent killed likewise: every game and ledger entry ends up in the
 // fleet's database exactly once, the fleet report adds up to each cabinet's own ledger, and the
-// killed agent's cabinet shows offline while it is down.
+// killed agent's cabinet shows offline (in the database and on the console's fleet page) while it
+// is down. The long variant plays more games and keeps the broker away for a minute.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,14 +12,20 @@
 #include <memory>
 #include <sstream>
 
-#include "credit/service_support.h"
+#include "console/console_support.h"
 #include "support/fleet_services.h"
 
 namespace fs = std::filesystem;
 using fleet::WaitFor;
 
 namespace {
-constexpr int GamesARound = 25;
+#ifndef FLEET_GAMES_A_ROUND
+#define FLEET_GAMES_A_ROUND 25
+#define FLEET_OUTAGE_SECONDS 3
+#define FLEET_TEST_NAME EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills
+#endif
+constexpr int GamesARound = FLEET_GAMES_A_ROUND;
+constexpr int OutageSeconds = FLEET_OUTAGE_SECONDS;
 
 // The number after a label of the simulator's report, or -1 when the label is missing.
 double Figure(const std::string& report, const std::string& label) {
@@ -106,7 +113,7 @@ class FleetTest : public ::testing::Test {
     }
 };
 
-TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
+TEST_F(FleetTest, FLEET_TEST_NAME) {
     ASSERT_TRUE(db.running()) << db.error();
     ASSERT_TRUE(broker.running()) << broker.setUpOutput();
     StartCollector();
@@ -141,7 +148,11 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
                         "5"};
         // The third cabinet's outbox is small: while the broker is away it fills, drops its
         // oldest heartbeats and leaves games and money in the cabinet's own files.
-        if (id == "pub-3") c->agentArgs.insert(c->agentArgs.end(), {"--outbox-limit", "40"});
+        // With more games a round it holds most of a round: a cabinet whose outbox stays full
+        // for more games than the recall keeps (100) loses the oldest from the fleet's view.
+        if (id == "pub-3")
+            c->agentArgs.insert(c->agentArgs.end(),
+                                {"--outbox-limit", GamesARound < 100 ? "40" : "1000"});
         c->StartAgent();
         cabinets.push_back(std::move(c));
     }
@@ -154,7 +165,7 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
     // The broker goes away while the cabinets play on.
     broker.Stop();
     playRound();
-    std::this_thread::sleep_for(std::chrono::seconds(3));
+    std::this_thread::sleep_for(std::chrono::seconds(OutageSeconds));
     broker.Start();
 
     // The collector dies as in a power cut, and starts again.
@@ -173,6 +184,23 @@ TEST_F(FleetTest, EveryGameAndLedgerEntryArrivesOnceThroughOutagesAndKills) {
     EXPECT_TRUE(WaitFor(20, [&] { return db.Value(stateSql) == "offline"; })) << db.Value(stateSql);
     playRound();
     EXPECT_EQ(db.Value(stateSql), "offline");
+    // The operator sees it on the fleet's page.
+    ASSERT_TRUE(SetPassword(scratch.File("auth"), OperatorPassword));
+    ProcessId console = NoProcess;
+    int consolePort = StartConsole({"--fleet", db.url(), "--auth", scratch.File("auth")},
+                                   scratch.File("console.log"), &console);
+    ASSERT_NE(consolePort, 0) << ReadText(scratch.File("console.log"));
+    ConsoleClient op(consolePort);
+    ASSERT_EQ(op.SignIn(OperatorPassword), 303);
+    httplib::Result fleetPage = op.Get("/");
+    StopProcess(console);
+    WaitProcess(console);
+    ASSERT_TRUE(fleetPage);
+    EXPECT_NE(fleetPage->body.find(">pub-2</a></td><td class=\"warn\">offline</td>"),
+              std::string::npos)
+        << fleetPage->body;
+    EXPECT_NE(fleetPage->body.find(">pub-1</a></td><td class=\"good\">online</td>"),
+              std::string::npos);
     killed.StartAgent();
     EXPECT_TRUE(WaitFor(20, [&] { return db.Value(stateSql) == "online"; }));
     playRound();
