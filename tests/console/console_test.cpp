@@ -8,6 +8,7 @@
 #include <fstream>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #include "cabinet_folder.h"
 #include "console/console_support.h"
@@ -59,6 +60,36 @@ TEST(ConsoleSignIn, NothingIsServedWithoutSigningIn) {
         EXPECT_EQ(r->status, std::string(page) == "/missing" ? 404 : 200) << page << r->body;
     }
     EXPECT_EQ(op.Get("/login")->status, 303) << "a signed-in session goes to the overview";
+}
+
+// A signed-in session lasts while it is used; left idle past its time it ends: the next page goes
+// to the sign-in form and a form posted with it does nothing.
+TEST(ConsoleSignIn, AnIdleSessionEndsAndTheNextRequestGoesToSignIn) {
+    ConsoleRig rig("console-idle", {"--idle", "4"});
+    ASSERT_TRUE(rig.started()) << rig.Log();
+    ConsoleClient op(rig.port());
+    ASSERT_EQ(op.SignIn(OperatorPassword), 303);
+    for (int i = 0; i < 6; ++i) {  // 6 seconds in use, each request within the idle time
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        httplib::Result r = op.Get("/meters");
+        ASSERT_TRUE(r);
+        ASSERT_EQ(r->status, 200) << "second " << i + 1;
+    }
+    std::string csrf = op.lastCsrf;
+    std::this_thread::sleep_for(std::chrono::seconds(5));
+    httplib::Result late = op.Get("/meters");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->status, 303);
+    EXPECT_EQ(late->get_header_value("Location"), "/login");
+    EXPECT_EQ(late->body, "");
+    httplib::Result post = op.Post("/actions/credit", {{"pence", "100"}, {"csrf", csrf}});
+    ASSERT_TRUE(post);
+    EXPECT_EQ(post->status, 403);
+    EXPECT_NE(CreditShow(rig).find("credit \xC2\xA3"
+                                   "0.00"),
+              std::string::npos);
+    EXPECT_EQ(op.SignIn(OperatorPassword), 303);
+    EXPECT_EQ(op.Get("/meters")->status, 200) << "signing in again opens a new session";
 }
 
 // Sessions are HttpOnly, SameSite=Strict cookies with an expiry; signing in gives a new one.

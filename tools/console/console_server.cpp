@@ -366,6 +366,7 @@ ConsoleServer::~ConsoleServer() = default;
 bool ConsoleServer::Prepare(const ConsoleSettings& settings, std::string* error) {
     State& st = *state_;
     st.settings = settings;
+    st.sessions.SetIdleLife(std::chrono::seconds(settings.idleSeconds));
     std::string hash;
     if (!StartCrypto()) {
         *error = "the cryptography library cannot start";

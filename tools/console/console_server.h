@@ -12,6 +12,7 @@ struct ConsoleSettings {
     std::string host = "127.0.0.1";
     int port = 8080;  // 0: any free port
     uint16_t creditPort = 6667;
+    int idleSeconds = 3600;  // a signed-in session ends after this long without a request
     std::string fleet;  // fleet mode: the fleet's database (postgresql://...) instead of a cabinet
 };
 

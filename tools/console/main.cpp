@@ -23,13 +23,15 @@ int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "usage:\n"
                  "  brindlemark-console serve --folder DIR --db FILE --auth FILE"
-                 " [--listen ADDR:PORT] [--credit-port N]\n"
+                 " [--listen ADDR:PORT] [--credit-port N] [--idle SECONDS]\n"
                  "      serve the console for the cabinet working in DIR, with the credit"
                  " service's\n"
                  "      database FILE (read only) and the password file; on 127.0.0.1:8080"
-                 " unless told\n"
+                 " unless told;\n"
+                 "      a signed-in session ends after SECONDS without a request (3600 unless"
+                 " told)\n"
                  "  brindlemark-console serve --fleet postgresql://... --auth FILE"
-                 " [--listen ADDR:PORT]\n"
+                 " [--listen ADDR:PORT] [--idle SECONDS]\n"
                  "      serve the fleet's pages (every cabinet, each cabinet's own page and the"
                  " period\n"
                  "      report) from the database the collector fills\n"
@@ -81,6 +83,11 @@ int RunServe(const std::vector<std::string>& args) {
         } else if (a == "--listen") {
             if (!ReadListen(v, &settings.host, &settings.port))
                 return Usage("--listen needs ADDR:PORT, a numeric address and a port");
+        } else if (a == "--idle") {
+            if (v.size() > 5 || v.find_first_not_of("0123456789") != std::string::npos ||
+                std::stoi(v) < 1 || std::stoi(v) > 28800)
+                return Usage("--idle needs a number of seconds from 1 to 28800");
+            settings.idleSeconds = std::stoi(v);
         } else if (a == "--credit-port") {
             int port = 0;
             if (!ReadPort(v, 1, &port)) return Usage("--credit-port needs a port from 1 to 65535");

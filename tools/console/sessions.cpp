@@ -29,7 +29,8 @@ Session Sessions::Make(bool signedIn) {
     s.signedIn = signedIn;
     auto now = SessionClock::now();
     s.ends = now + (signedIn ? SignedInLife : LoginFormLife);
-    s.expires = std::min(s.ends, now + (signedIn ? IdleLife : LoginFormLife));
+    s.expires =
+        std::min(s.ends, now + (signedIn ? idleLife_ : std::chrono::seconds(LoginFormLife)));
     return s;
 }
 
@@ -66,7 +67,7 @@ std::optional<Session> Sessions::Find(const std::string& token) {
         sessions_.erase(it);
         return std::nullopt;
     }
-    if (it->second.signedIn) it->second.expires = std::min(it->second.ends, now + IdleLife);
+    if (it->second.signedIn) it->second.expires = std::min(it->second.ends, now + idleLife_);
     return it->second;
 }
 

@@ -22,10 +22,12 @@ struct Session {
 class Sessions {
   public:
     static constexpr std::chrono::minutes SignedInLife{8 * 60};
-    static constexpr std::chrono::minutes IdleLife{60};
+    static constexpr std::chrono::minutes DefaultIdleLife{60};
     static constexpr std::chrono::minutes LoginFormLife{15};
     static constexpr size_t MostSessions = 1000;
 
+    // How long a signed-in session lasts without a request (at most its whole life).
+    void SetIdleLife(std::chrono::seconds idle) { idleLife_ = idle; }
     // A session for the sign-in form, not signed in.
     Session StartLogin();
     // The live session with this token (its idle time restarted), if any.
@@ -44,6 +46,7 @@ class Sessions {
     void Prune();
     std::mutex mutex_;
     std::map<std::string, Session> sessions_;
+    std::chrono::seconds idleLife_ = DefaultIdleLife;
 };
 
 // At most 5 failed sign-ins from one address in a minute, and at most 30 attempts from all
