@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "credit/link.h"
+#include "game/balance_history.h"
 #include "game/game.h"
 #include "game/journal.h"
 #include "game/recall.h"
@@ -132,6 +133,7 @@ bool ResumeUnfinishedGame() {
             if (gAuditRecord.counter[0] >= gJournal.bought && gJournal.bought > 0) {
                 // The result reached the audit record before the power went.
                 WriteRecall(gJournal);
+                AppendBalanceHistory(gJournal.seq, gAuditRecord.balance[0]);
                 if (gOnGameRecorded) gOnGameRecorded(gJournal);
                 RemoveJournal();
                 WriteLog(

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "credit/link.h"
+#include "game/balance_history.h"
 #include "game/journal.h"
 #include "game/recall.h"
 #include "platform/clock.h"
@@ -76,6 +77,7 @@ void FinishGame(int32_t prize, int16_t seconds) {
     gJournal.prize = prize;
     if (gJournal.end.empty()) gJournal.end = RecallTimeNow();
     WriteRecall(gJournal);
+    AppendBalanceHistory(gJournal.seq, gAuditRecord.balance[0]);
     if (gOnGameRecorded) gOnGameRecorded(gJournal);
     RemoveJournal();
 }

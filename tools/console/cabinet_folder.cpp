@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 #include <nlohmann/json.hpp>
 
@@ -17,6 +20,8 @@ constexpr size_t DateLength = 8;
 constexpr std::streamoff LongestLogRead = 4 << 20;
 // A recalled game's file is about 8 KB at most; a much larger one is not read.
 constexpr uintmax_t LongestRecallFile = 256 * 1024;
+// The cabinet keeps its balance history under 41 KB; of a longer file the last 1 MiB is read.
+constexpr std::streamoff LongestHistoryRead = 1 << 20;
 
 std::string Lower(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -191,4 +196,38 @@ std::vector<double> BalanceHistory(const std::vector<RecalledGame>& games, doubl
         balance -= change;
     }
     return after;
+}
+
+std::vector<GameBalance> ReadBalanceHistory(const std::string& folder, size_t most) {
+    std::ifstream in(folder + "/data/balance-history.txt", std::ios::binary);
+    std::map<long, double> bySeq;
+    if (in) {
+        in.seekg(0, std::ios::end);
+        std::streamoff size = in.tellg();
+        std::streamoff start = std::max<std::streamoff>(0, size - LongestHistoryRead);
+        in.seekg(start);
+        std::string line;
+        if (start > 0) std::getline(in, line);  // a line cut by the start of the read
+        // "SEQ BALANCE": the game's number, a space and the balance; a last line without its
+        // end was cut short and is not read.
+        while (std::getline(in, line) && !in.eof()) {
+            size_t space = line.find(' ');
+            if (space == 0 || space == std::string::npos) continue;
+            long seq = 0;
+            double balance = 0;
+            const char* end = line.data() + line.size();
+            auto [seqEnd, seqError] = std::from_chars(line.data(), line.data() + space, seq);
+            auto [balanceEnd, balanceError] =
+                std::from_chars(line.data() + space + 1, end, balance);
+            if (seqError != std::errc() || seqEnd != line.data() + space || seq <= 0 ||
+                balanceError != std::errc() || balanceEnd != end || !std::isfinite(balance))
+                continue;
+            bySeq[seq] = balance;
+        }
+    }
+    std::vector<GameBalance> history;
+    auto from = bySeq.begin();
+    if (bySeq.size() > most) std::advance(from, static_cast<long>(bySeq.size() - most));
+    for (auto it = from; it != bySeq.end(); ++it) history.push_back({it->first, it->second});
+    return history;
 }

@@ -1,5 +1,6 @@
 // What the console reads from the cabinet's working folder: the audit record, the log's events
-// and the recall of past games. Only these fixed names under the folder are ever opened.
+// the recall of past games and the balance history. Only these fixed names under the folder are
+// ever opened.
 #pragma once
 #include <string>
 #include <vector>
@@ -57,3 +58,13 @@ bool ReadRecall(const std::string& folder, std::vector<RecalledGame>* games, std
 // a game moves it by a quarter of its stake down, and up by each big team's prize beaten and by
 // the prize won.
 std::vector<double> BalanceHistory(const std::vector<RecalledGame>& games, double balanceNow);
+
+// The payout balance after each game the cabinet recorded in data/balance-history.txt, oldest
+// first: the newest `most` games. The last line of a game's number counts (a game resumed after
+// a power cut may have been written twice); lines that do not read are passed over. Empty when
+// there is no history yet.
+struct GameBalance {
+    long seq = 0;
+    double balance = 0;
+};
+std::vector<GameBalance> ReadBalanceHistory(const std::string& folder, size_t most);

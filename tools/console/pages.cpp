@@ -169,25 +169,34 @@ PageOutput OverviewPage(const PageInput& in) {
     if (!audit.present) body += "<p class=\"warn\">" + Escape(audit.problem) + "</p>";
 
     body += "<h2>Payout balance over the last games</h2>";
-    std::vector<RecalledGame> games;
-    std::string problem;
     std::vector<double> balances;
-    if (ReadRecall(in.folder, &games, &problem) && audit.present) {
-        if (games.size() > PlotGames)
-            games.erase(games.begin(), games.end() - static_cast<long>(PlotGames));
-        balances = BalanceHistory(games, audit.record.balance[0]);
-    }
-    if (balances.empty()) {
-        body += "<p class=\"warn\">" + Escape(problem.empty() ? audit.problem : problem) +
-                ": the plot is drawn from the recall of past games.</p>";
+    std::string note;
+    std::vector<GameBalance> history = ReadBalanceHistory(in.folder, PlotGames);
+    if (!history.empty()) {
+        for (const GameBalance& g : history) balances.push_back(g.balance);
+        note = "The last " + std::to_string(balances.size()) + " games (games " +
+               std::to_string(history.front().seq) + " to " + std::to_string(history.back().seq) +
+               "), as the cabinet recorded its balance after each";
     } else {
-        body += BalancePlot(balances, std::vector<double>(BandThresholds, BandThresholds + 6)) +
-                "<p class=\"note\">The last " + std::to_string(balances.size()) +
-                " games the recall holds (games " + std::to_string(games.front().seq) + " to " +
-                std::to_string(games.back().seq) +
-                "), worked back from the balance now by each game's stake and prizes; the dashed "
-                "lines are the band thresholds.</p>";
+        // A cabinet that has not written its balance history yet: worked back from the recall.
+        std::vector<RecalledGame> games;
+        std::string problem;
+        if (ReadRecall(in.folder, &games, &problem) && audit.present) {
+            balances = BalanceHistory(games, audit.record.balance[0]);
+            note = "The last " + std::to_string(balances.size()) +
+                   " games the recall holds (games " + std::to_string(games.front().seq) + " to " +
+                   std::to_string(games.back().seq) +
+                   "), worked back from the balance now by each game's stake and prizes";
+        } else {
+            body += "<p class=\"warn\">" + Escape(problem.empty() ? audit.problem : problem) +
+                    ": the plot is drawn from the balance history or the recall of past "
+                    "games.</p>";
+        }
     }
+    if (!balances.empty())
+        body += BalancePlot(balances, std::vector<double>(BandThresholds, BandThresholds + 6)) +
+                "<p class=\"note\">" + Escape(note) +
+                "; the dashed lines are the band thresholds.</p>";
     return PageOutput{200, Page("Overview", Tab::Overview, in.csrf, body)};
 }
 
