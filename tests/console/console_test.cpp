@@ -321,6 +321,15 @@ TEST(ConsoleMoney, TotalsAgreeWithTheLedgerAndTheAuditAfter200Games) {
     std::string overview = op.Get("/")->body;
     EXPECT_NE(overview.find("<span>Games today</span><strong>200</strong>"), std::string::npos)
         << overview;
+    // The balance plot covers every game (the recall keeps only 100), as the game recorded the
+    // balance after each, and ends at the audit record's.
+    std::vector<GameBalance> history = ReadBalanceHistory(rig.cabinet(), 1000);
+    ASSERT_EQ(history.size(), 200u);
+    EXPECT_EQ(history.front().seq, 1);
+    EXPECT_EQ(history.back().seq, 200);
+    EXPECT_EQ(history.back().balance, ReadAudit(rig.cabinet()).record.balance[0]);
+    EXPECT_NE(overview.find("The last 200 games (games 1 to 200), as the cabinet recorded"),
+              std::string::npos);
     std::string meters = op.Get("/meters")->body;
     for (int id : {0, 9, 10, 27, 35, 39}) {
         std::string cell = "<td class=\"n\">" + std::to_string(CounterOf(audit.out, id));
@@ -406,6 +415,21 @@ TEST(ConsoleRecall, GamesAndTheBalancePlotComeFromTheRecall) {
     EXPECT_DOUBLE_EQ(after[2], 812.5);
     EXPECT_DOUBLE_EQ(after[1], 825.0);
     EXPECT_DOUBLE_EQ(after[0], 337.5);
+
+    // Once the cabinet keeps its balance history, the plot comes from it: the last line of a game
+    // counts, and lines that do not read or were cut short are passed over.
+    std::ofstream(rig.cabinet() + "/data/balance-history.txt")
+        << "1 10\n2 20\n2 25\nnot a game\n-4 7\n3 -5.5\n4 1";
+    std::vector<GameBalance> history = ReadBalanceHistory(rig.cabinet(), 1000);
+    ASSERT_EQ(history.size(), 3u);
+    EXPECT_EQ(history[1].seq, 2);
+    EXPECT_EQ(history[1].balance, 25);
+    EXPECT_EQ(history[2].balance, -5.5);
+    EXPECT_EQ(ReadBalanceHistory(rig.cabinet(), 2).front().seq, 2) << "the newest games";
+    overview = op.Get("/")->body;
+    EXPECT_NE(overview.find("The last 3 games (games 1 to 3), as the cabinet recorded"),
+              std::string::npos)
+        << overview;
 }
 
 // Both actions are shown, then confirmed once with a one-use token; the payout empties the
