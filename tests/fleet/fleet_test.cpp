@@ -6,6 +6,7 @@
 // is down. The long variant plays more games and keeps the broker away for a minute.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <map>
@@ -59,17 +60,19 @@ struct Cabinet {
         agent = NoProcess;
     }
     std::string lastReport;
-    // Plays a round of games on the cabinet's own working folder and credit service. The
-    // simulator counts the games of every run on the folder: each round plays up to the next
-    // multiple of a round's games, and its report covers them all.
-    void Play(int seed) {
+    long played = 0;
+    // Plays a round of `games` on the cabinet's own working folder and credit service. The
+    // simulator counts the games of every run on the folder: each round plays up to the total
+    // so far, and its report covers them all.
+    void Play(int seed, int games) {
         ++round;
-        lastReport = CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR +
-                                    " --folder '" + (folder / "cabinet").string() + "' --port " +
-                                    std::to_string(credit->port()) + " --games " +
-                                    std::to_string(GamesARound * round) + " --skill 0.9 --seed " +
-                                    std::to_string(seed) + " 2>&1")
-                         .out;
+        played += games;
+        lastReport =
+            CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR + " --folder '" +
+                           (folder / "cabinet").string() + "' --port " +
+                           std::to_string(credit->port()) + " --games " + std::to_string(played) +
+                           " --skill 0.9 --seed " + std::to_string(seed) + " 2>&1")
+                .out;
     }
     // The highest game number in the cabinet's recall (0 when none).
     long LastGame() const {
@@ -157,8 +160,10 @@ TEST_F(FleetTest, FLEET_TEST_NAME) {
         cabinets.push_back(std::move(c));
     }
     int seed = 1;
-    auto playRound = [&] {
-        for (auto& c : cabinets) c->Play(seed++);
+    // While an agent is down its cabinet's games wait only in the recall (the newest 100): the
+    // round it misses is kept shorter than that, as the agent's unit starts it again in seconds.
+    auto playRound = [&](int games = GamesARound) {
+        for (auto& c : cabinets) c->Play(seed++, games);
     };
 
     playRound();
@@ -182,7 +187,7 @@ TEST_F(FleetTest, FLEET_TEST_NAME) {
     killed.agent = NoProcess;
     std::string stateSql = "SELECT state FROM cabinets WHERE cabinet = 'pub-2'";
     EXPECT_TRUE(WaitFor(20, [&] { return db.Value(stateSql) == "offline"; })) << db.Value(stateSql);
-    playRound();
+    playRound(std::min(GamesARound, 60));
     EXPECT_EQ(db.Value(stateSql), "offline");
     // The operator sees it on the fleet's page.
     ASSERT_TRUE(SetPassword(scratch.File("auth"), OperatorPassword));
@@ -240,7 +245,7 @@ TEST_F(FleetTest, FLEET_TEST_NAME) {
         SCOPED_TRACE(c->id);
         std::string where = " WHERE cabinet = '" + c->id + "'";
         long games = c->LastGame();
-        EXPECT_EQ(games, GamesARound * 5L);
+        EXPECT_EQ(games, c->played);
         // Exactly once: as many rows as distinct entries, numbered from 1 without a gap.
         std::string ledgerCount = Sqlite(c->creditDb, "SELECT count(*) FROM ledger");
         EXPECT_NE(ledgerCount, "0");
