@@ -56,7 +56,7 @@ bool LoadStagedPicture(const std::string& path, int frames, StagedPicture& pictu
 }
 
 double FrameDifference(const Screenshot& shot, const StagedPicture& picture, int frame, int x,
-                       int y) {
+                       int y, bool outsideQuestionBox) {
     if (frame < 0 || frame >= picture.frames) return 255.0;
     long total = 0, count = 0;
     // Every second pixel of every second row is plenty to tell pictures apart.
@@ -70,6 +70,9 @@ double FrameDifference(const Screenshot& shot, const StagedPicture& picture, int
             if (sx < 0 || sx >= shot.width) continue;
             const uint8_t* p = line + static_cast<size_t>(col) * 4;
             if (IsKey(p)) continue;
+            if (outsideQuestionBox && sx >= BoxX && sx < BoxX + BoxWidth && sy >= BoxY &&
+                sy < BoxY + BoxHeight)
+                continue;
             const uint8_t* s = shot.At(sx, sy);
             total += std::abs(p[0] - s[0]) + std::abs(p[1] - s[1]) + std::abs(p[2] - s[2]);
             count += 3;
@@ -94,6 +97,17 @@ int CabinetScreen::Panel(const Screenshot& shot) const {
         if (d < bestDifference) {
             bestDifference = d;
             best = f;
+        }
+    }
+    // A question's text covers much of its panel's box; scaled and sampled back, three lines of
+    // it can differ from the bare panel by more than the bound. Around the box it is the panel.
+    if (best < 0 && QuestionTextLines(shot) > 0) {
+        for (int f : {PanelQuestion, PanelWarning}) {
+            double d = FrameDifference(shot, panel_, f, MessagePanelX, MessagePanelY, true);
+            if (d < bestDifference) {
+                bestDifference = d;
+                best = f;
+            }
         }
     }
     return best;

@@ -20,9 +20,10 @@ bool LoadStagedPicture(const std::string& path, int frames, StagedPicture& pictu
                        std::string& error);
 
 // Mean difference per colour channel (0 to 255) between frame `frame` of the picture and the
-// screen at (x, y), over the picture's pixels that are not the magenta key.
+// screen at (x, y), over the picture's pixels that are not the magenta key (nor, when asked, in
+// the question box).
 double FrameDifference(const Screenshot& shot, const StagedPicture& picture, int frame, int x,
-                       int y);
+                       int y, bool outsideQuestionBox = false);
 
 // The pictures the screen is read by, loaded from a staged working folder.
 class CabinetScreen {
