@@ -18,8 +18,8 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "records/audit.h"
-#include "shell/random.h"
-#include "shell/window.h"
+#include "core/random.h"
+#include "core/messages.h"
 
 namespace fs = std::filesystem;
 
@@ -45,7 +45,6 @@ bool BringUpGameScreen() {
     SeedRandom(1);
     ResetAuditRecord();
     PrepareGameSession();
-    ConnectQuestionButtons();
     ChooseQuestion(false, 0);
     up = true;
     return true;

@@ -13,7 +13,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "records/audit.h"
-#include "shell/random.h"
+#include "core/random.h"
 
 namespace fs = std::filesystem;
 

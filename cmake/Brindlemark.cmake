@@ -12,15 +12,13 @@ function(brindlemark_library name)
   if(ARG_DEPS)
     target_link_libraries(bm_${name} PUBLIC ${ARG_DEPS})
   endif()
-  set_property(GLOBAL APPEND PROPERTY BRINDLEMARK_LIBS bm_${name})
 endfunction()
 
-# brindlemark_libs: every subsystem library, linked as one group, since the shell and the
-# display call each other (the present step pumps messages; the shell presents).
+# brindlemark_libs: the whole game, the shell with every library below it. Each library declares
+# only the libraries below it, so the linker takes them in order.
 function(brindlemark_finish_libraries)
-  get_property(libs GLOBAL PROPERTY BRINDLEMARK_LIBS)
   add_library(brindlemark_libs INTERFACE)
-  target_link_libraries(brindlemark_libs INTERFACE "$<LINK_GROUP:RESCAN,${libs}>")
+  target_link_libraries(brindlemark_libs INTERFACE bm_shell)
   target_include_directories(brindlemark_libs INTERFACE ${PROJECT_SOURCE_DIR}/src)
 endfunction()
 

@@ -5,7 +5,7 @@
 
 #include "fuzz_support.h"
 #include "game/packs.h"
-#include "shell/random.h"
+#include "core/random.h"
 
 FUZZ_TARGET(Packs) {
     EnterFuzzFolder();

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "credit/reconcile.h"
-#include "game/session.h"
 #include "records/audit.h"
 #include "records/log.h"
 
@@ -137,7 +136,6 @@ uint16_t CurrentBank() {
 }
 
 bool TakeStake() {
-    gGameSession.WinAmount = 0;
     // The balances before the stake, to learn its outcome should its reply not come; a service
     // that cannot tell them is not asked for the stake.
     CreditBalances before = ReadBalances();

@@ -67,9 +67,9 @@ bool AddCredit(int32_t amount);
 uint16_t CurrentCredit();
 uint16_t CurrentBank();
 
-// Clears the prize of the game about to be played, takes its stake and records the purchase;
-// true when the game may start. The balances are read first; a stake whose reply is late is
-// settled by credit/reconcile.h, and one that may have been taken counts as taken.
+// Takes the stake of the game about to be played and records the purchase; true when the game
+// may start. The balances are read first; a stake whose reply is late is settled by
+// credit/reconcile.h, and one that may have been taken counts as taken.
 bool TakeStake();
 // Records a purchase whose stake was taken, by the bank left after it.
 void CountStake(uint16_t bank);

@@ -33,6 +33,10 @@ bool DisplayIsUp();
 // Shows the back buffer, then pumps messages until 15 ms after the previous present, then copies
 // the screen back into the back buffer, so that a frame redraws only what changed.
 void Present();
+// Presents the screen if 10 ms have passed since the last tick; loading steps call it.
+void LoadingTick();
+// Forgets the last tick, so that the next one presents (start of a run, tests).
+void ResetLoadingTick();
 // Fills the back buffer with black.
 void ClearBackBuffer();
 // Copies a rectangle of the back buffer to the same place on work surface n (0-2).

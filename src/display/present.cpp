@@ -1,13 +1,15 @@
 // Presenting frames and the plain copies between the back buffer and the work surfaces.
+#include "core/messages.h"
+#include "core/timing.h"
 #include "display/display_state.h"
 #include "platform/clock.h"
-#include "shell/window.h"
 
 namespace {
 constexpr uint32_t kFrameMs = 15;
 // A lost surface is restored and the copy tried again; a surface that is lost again at once is
 // given up on rather than retried for ever.
 constexpr int kLostRetries = 3;
+Deadline gLoadingTick = 0;
 
 bool ClockReached(uint32_t now, uint32_t deadline) {
     return static_cast<int32_t>(now - deadline) >= 0;
@@ -43,6 +45,17 @@ void Present() {
         const RECT whole{0, 0, ScreenWidth, ScreenHeight};
         gDisplay.backBuffer->BltFast(0, 0, gDisplay.primary.get(), &whole, DDBLTFAST_WAIT);
     }
+}
+
+void LoadingTick() {
+    if (DeadlinePassed(gLoadingTick)) {
+        SetDeadline(gLoadingTick, 10);
+        Present();
+    }
+}
+
+void ResetLoadingTick() {
+    gLoadingTick = 0;
 }
 
 void ClearBackBuffer() {

@@ -1,8 +1,8 @@
 #include "display/screen_changes.h"
 
+#include "core/timing.h"
 #include "display/display.h"
 #include "display/resource_images.h"
-#include "shell/timing.h"
 
 namespace {
 constexpr int32_t kLoadingPictureId = 1;

@@ -1,8 +1,8 @@
 // The choice of a question: its answer, its grade and its level.
+#include "core/random.h"
 #include "game/packs.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/random.h"
 
 const int32_t GradeTable[14][5] = {
     {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}, {1, 1, 1, 1, 1}, {2, 1, 1, 1, 1},

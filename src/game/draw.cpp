@@ -1,9 +1,9 @@
 #include "game/draw.h"
 
+#include "core/timing.h"
 #include "game/outside.h"
 #include "game/panels.h"
 #include "platform/clock.h"
-#include "shell/timing.h"
 
 void RestoreGameBackground(int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
     gGameOutside.restoreImage(GameBackgroundImage, x0, x1, y0, y1);

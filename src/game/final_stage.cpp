@@ -1,4 +1,5 @@
 #include "game/final_stage.h"
+#include "core/timing.h"
 #include "display/display.h"
 #include "game/draw.h"
 #include "game/effects.h"
@@ -7,7 +8,6 @@
 #include "game/panels.h"
 #include "game/question_round.h"
 #include "records/audit.h"
-#include "shell/timing.h"
 
 namespace {
 // The panel behind each big team, as x0, x1, y0, y1.

@@ -7,6 +7,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "core/random.h"
 #include "credit/link.h"
 #include "game/packs.h"
 #include "game/recall.h"
@@ -15,7 +16,6 @@
 #include "platform/localtime.h"
 #include "records/audit_check.h"
 #include "records/log.h"
-#include "shell/random.h"
 
 GameJournal gJournal;
 

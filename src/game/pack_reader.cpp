@@ -2,10 +2,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/random.h"
 #include "game/packs.h"
 #include "platform/files.h"
-#include "shell/random.h"
-#include "shell/startup.h"
 
 PackReader gPackReader{};
 
@@ -101,10 +100,7 @@ void ExpandPackText(const uint8_t* line, char* out) {
 bool CheckQuestionPacks() {
     gPackReader.keyLength = MeasurePackKey();
     for (PackEntry* row = PackTable; row->path; ++row) {
-        if (!OpenPackFile(row->path)) {
-            gStartup.shutdownDisplay();
-            return false;
-        }
+        if (!OpenPackFile(row->path)) return false;
         int32_t n = 0;
         while (!gPackReader.atEnd) {
             ReadPackLine();

@@ -50,8 +50,7 @@ uint8_t UnscramblePackByte(uint8_t stored, int32_t offset, int32_t keyLength);
 // A plain byte scrambled for the given file offset (the pack builder's side).
 uint8_t ScramblePackByte(uint8_t plain, int32_t offset, int32_t keyLength);
 
-// Opens every pack and counts its lines; false (after tearing the display down) when one is
-// missing.
+// Opens every pack and counts its lines; false when one is missing.
 bool CheckQuestionPacks();
 // Reads the next line of the open pack into the line buffer, unscrambled and zero-terminated.
 void ReadPackLine();

@@ -1,3 +1,5 @@
+#include "core/messages.h"
+#include "core/timing.h"
 #include "credit/link.h"
 #include "display/display.h"
 #include "game/draw.h"
@@ -11,8 +13,6 @@
 #include "game/removal.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/timing.h"
-#include "shell/window.h"
 
 namespace {
 struct GamePicture {
@@ -127,7 +127,6 @@ void ShowWinScreen(int32_t amount) {
 }
 
 int PlayGame() {
-    ConnectQuestionButtons();
     PickWinPlan(GamesBought());
     RunRounds();
     if (GetGameState() == GameFinalDue) RunFinalStage();

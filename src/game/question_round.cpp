@@ -1,7 +1,10 @@
 #include "game/question_round.h"
 
+#include "core/messages.h"
+#include "core/timing.h"
 #include "display/display.h"
 #include "game/answer_clock.h"
+#include "game/buttons.h"
 #include "game/draw.h"
 #include "game/effects.h"
 #include "game/final_stage.h"
@@ -14,9 +17,6 @@
 #include "game/session.h"
 #include "platform/clock.h"
 #include "records/audit.h"
-#include "shell/buttons.h"
-#include "shell/timing.h"
-#include "shell/window.h"
 
 namespace {
 constexpr int32_t TimerX = 576, TimerY = 437;
@@ -114,12 +114,14 @@ void RedrawFinalQuestionScreen() {
     DrawQuestionScreenFront();
 }
 
-void ConnectQuestionButtons() {
-    gButtonScreens.redrawQuestionScreen = RedrawQuestionScreen;
-    gButtonScreens.redrawFinalQuestionScreen = RedrawFinalQuestionScreen;
-    gButtonScreens.passesLeft = PassesLeftNow;
-    gButtonScreens.jokersLeft = JokersLeftNow;
-    gButtonScreens.answerTimeLeft = AnswerTimeLeft;
+ButtonScreens QuestionButtonScreens() {
+    ButtonScreens screens{};
+    screens.redrawQuestionScreen = RedrawQuestionScreen;
+    screens.redrawFinalQuestionScreen = RedrawFinalQuestionScreen;
+    screens.passesLeft = PassesLeftNow;
+    screens.jokersLeft = JokersLeftNow;
+    screens.answerTimeLeft = AnswerTimeLeft;
+    return screens;
 }
 
 uint8_t QuestionRound(bool final, int32_t grade) {
@@ -134,8 +136,9 @@ uint8_t QuestionRound(bool final, int32_t grade) {
     ChooseQuestion(final, grade);
     JournalQuestionPut(final);
     RunAnswerClock();
+    const ButtonScreens screens = QuestionButtonScreens();
     while (!done) {
-        int32_t code = final ? WaitTrueFalseButton() : WaitTrueFalseJokerButton();
+        int32_t code = final ? WaitTrueFalseButton(screens) : WaitTrueFalseJokerButton(screens);
         if (code == ButtonJoker && !final) {
             gGameSession.JokerArmed = true;
             UpdateJokerCounter(1, false);

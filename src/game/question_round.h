@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "game/buttons.h"
+
 // A main-round question with its removal step after a right or passed answer.
 bool AskQuestion();
 // Puts one question; returns and stores the new state, AnswerRight or AnswerWrong. `grade` is the
@@ -14,5 +16,6 @@ void DrawAnswerClock();
 void RedrawQuestionScreen();
 // The whole question screen of the final stage.
 void RedrawFinalQuestionScreen();
-// Points the question lists' button waits at these screens, the helps and the answer clock.
-void ConnectQuestionButtons();
+// What the question lists' button waits draw and ask: these screens, the helps and the answer
+// clock.
+ButtonScreens QuestionButtonScreens();

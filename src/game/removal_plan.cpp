@@ -1,8 +1,8 @@
 #include <initializer_list>
 
+#include "core/random.h"
 #include "game/removal.h"
 #include "game/session.h"
-#include "shell/random.h"
 
 namespace {
 // Lowers the listed later entries of the row by one each.

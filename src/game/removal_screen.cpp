@@ -1,3 +1,5 @@
+#include "core/random.h"
+#include "core/timing.h"
 #include "display/display.h"
 #include "game/draw.h"
 #include "game/effects.h"
@@ -5,8 +7,6 @@
 #include "game/panels.h"
 #include "game/removal.h"
 #include "game/session.h"
-#include "shell/random.h"
-#include "shell/timing.h"
 
 namespace {
 // Fades one team, `times` times; stops early when no ordinary team is left. Returns how many

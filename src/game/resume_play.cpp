@@ -1,5 +1,7 @@
 // A journaled game taken up again where it stood: the grid or the big teams as they were, the
 // verdict on the last question carried out, then the game played on with a fresh question.
+#include "core/messages.h"
+#include "core/timing.h"
 #include "display/display.h"
 #include "game/draw.h"
 #include "game/final_stage.h"
@@ -11,8 +13,6 @@
 #include "game/removal.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/timing.h"
-#include "shell/window.h"
 
 namespace {
 void ShowGrid() {
@@ -67,7 +67,6 @@ void ResumeFinal(JournalVerdict verdict, int beaten) {
 }  // namespace
 
 void ResumeGameInPlay() {
-    ConnectQuestionButtons();
     JournalVerdict verdict = gJournal.verdict;
     gJournal.questionOpen = false;
     if (gJournal.phase == JournalPhase::Final)

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "core/random.h"
 #include "records/audit.h"
-#include "shell/random.h"
 
 GameSession gGameSession;
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "core/random.h"
 #include "platform/files.h"
 #include "platform/localtime.h"
 #include "records/audit_check.h"
 #include "records/log.h"
-#include "shell/random.h"
 
 AuditRecord gAuditRecord;
 WinPlan gWinPlan;

@@ -3,8 +3,9 @@
 #include "credit/link.h"
 #include "credit/panels.h"
 #include "display/display.h"
+#include "game/buttons.h"
 #include "game/journal.h"
-#include "shell/buttons.h"
+#include "game/session.h"
 #include "shell/ending.h"
 #include "shell/menu_pictures.h"
 #include "shell/menu_sound.h"
@@ -31,6 +32,17 @@ bool MoneyShort() {
     return CurrentCredit() + CurrentBank() < GameStake;
 }
 
+// What the menu's button wait draws and asks.
+ButtonScreens MenuButtonScreens() {
+    ButtonScreens screens{};
+    screens.drawMenuFrame = DrawMenuFrame;
+    screens.currentCredit = CurrentCredit;
+    screens.currentBank = CurrentBank;
+    screens.drawCreditPanel = DrawCreditPanel;
+    screens.endAsked = EndAsked;
+    return screens;
+}
+
 // The two buttons on the left at their usual places, up.
 void DrawMenuButtonsUp() {
     DrawMenuSpriteFrame(RulesButtonSprite, 0, MenuButtonPlaces[1].x, MenuButtonPlaces[1].y);
@@ -55,13 +67,14 @@ bool RunMenu() {
     int32_t choice;
     do {
         Present();
-        choice = WaitMenuButton();
+        choice = WaitMenuButton(MenuButtonScreens());
         if (choice == RulesChoice) {
             gMenuSounds.playEffect(ClickEffect);
             AnimateButtonPress(RulesChoice);
             ShowRules();
         }
         if (choice == StartChoice || choice == Start2Choice) {
+            gGameSession.WinAmount = 0;  // a new game's prize starts at nothing
             if (TakeStake()) {
                 JournalStakeTaken();
                 DrawBankPanel();

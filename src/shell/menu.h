@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/timing.h"
+#include "core/timing.h"
 
 constexpr const char* MainMenuButtonSprite = "Graphic_resource//Menu//MenuButton.bmp";
 constexpr const char* RulesButtonSprite = "Graphic_resource//Menu//RulesButton.bmp";

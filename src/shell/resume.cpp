@@ -3,6 +3,7 @@
 // counted in the audit record exactly once.
 #include <cstring>
 
+#include "core/random.h"
 #include "credit/link.h"
 #include "game/balance_history.h"
 #include "game/game.h"
@@ -12,7 +13,6 @@
 #include "records/audit.h"
 #include "records/log.h"
 #include "shell/menu_sound.h"
-#include "shell/random.h"
 #include "shell/startup.h"
 
 namespace {

@@ -1,3 +1,4 @@
+#include "core/messages.h"
 #include "credit/panels.h"
 #include "display/display.h"
 #include "platform/clock.h"
@@ -5,7 +6,6 @@
 #include "shell/menu.h"
 #include "shell/menu_pictures.h"
 #include "shell/menu_sound.h"
-#include "shell/window.h"
 
 namespace {
 // A touch ends the rules screen only strictly inside the screen: not on its top or left edge.

@@ -2,7 +2,11 @@
 
 #include <cstdlib>
 
+#include "core/messages.h"
+#include "core/random.h"
+#include "core/timing.h"
 #include "credit/link.h"
+#include "display/display.h"
 #include "game/balance_history.h"
 #include "game/journal.h"
 #include "game/recall.h"
@@ -10,9 +14,7 @@
 #include "records/audit.h"
 #include "records/log.h"
 #include "shell/ending.h"
-#include "shell/random.h"
-#include "shell/timing.h"
-#include "shell/window.h"
+#include "shell/main_window.h"
 
 StartupSteps gStartup = DefaultStartupSteps();
 

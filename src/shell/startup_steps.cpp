@@ -1,4 +1,5 @@
 // The real program's bring-up steps and screens.
+#include "core/timing.h"
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/screen_changes.h"
@@ -8,7 +9,6 @@
 #include "records/audit.h"
 #include "shell/menu.h"
 #include "shell/startup.h"
-#include "shell/timing.h"
 #include "sound/effects.h"
 
 namespace {
@@ -16,6 +16,12 @@ namespace {
 void ShutdownDisplayAtExit() {
     ShutdownImageManager();
     ShutdownDisplay();
+}
+// A missing pack tears the display down at once, before the exit path releases the rest.
+bool CheckQuestionPacksOrShutDown() {
+    if (CheckQuestionPacks()) return true;
+    gStartup.shutdownDisplay();
+    return false;
 }
 void PlayOneGame() {
     PlayGame();
@@ -27,7 +33,7 @@ StartupSteps DefaultStartupSteps() {
     steps.initDisplay = InitDisplay;
     steps.showLoadingPicture = ShowLoadingPicture;
     steps.loadAuditRecord = LoadAuditRecord;
-    steps.checkQuestionPacks = CheckQuestionPacks;
+    steps.checkQuestionPacks = CheckQuestionPacksOrShutDown;
     steps.initSound = InitSound;
     steps.loadGameImages = LoadGameImages;
     steps.crossFadeToMenu = CrossFadeToMenu;

@@ -8,13 +8,13 @@
 #include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "core/random.h"
 #include "credit/link.h"
 #include "credit/service_support.h"
 #include "game/journal.h"
 #include "game/recall.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/random.h"
 #include "shell/startup.h"
 #include "support/scratch_dir.h"
 

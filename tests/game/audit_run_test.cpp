@@ -6,12 +6,12 @@
 #include <numeric>
 #include <random>
 
+#include "core/random.h"
 #include "credit/link.h"
 #include "game/game.h"
 #include "game/game_support.h"
 #include "game/pack_support.h"
 #include "records/audit.h"
-#include "shell/random.h"
 #include "shell/startup.h"
 #include "support/fake_listener.h"
 

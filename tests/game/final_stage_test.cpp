@@ -4,9 +4,9 @@
 #include <cmath>
 #include <set>
 
+#include "core/random.h"
 #include "game/final_stage.h"
 #include "game/panels.h"
-#include "shell/random.h"
 
 TEST(FinalStage, ResultPanelsByBigTeamsBeaten) {
     EXPECT_EQ(FinalResultPanel(1), 25);

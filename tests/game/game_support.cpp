@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "core/messages.h"
+#include "core/random.h"
 #include "game/answer_clock.h"
 #include "game/effects.h"
 #include "game/outside.h"
@@ -12,8 +14,6 @@
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "records/audit.h"
-#include "shell/random.h"
-#include "shell/window.h"
 #include "support/headless_start.h"
 
 OutsideLog gOutsideLog;

@@ -4,11 +4,11 @@
 #include <cstring>
 #include <string>
 
+#include "core/random.h"
 #include "game/packs.h"
 #include "game/session.h"
 #include "pack_support.h"
 #include "records/audit.h"
-#include "shell/random.h"
 #include "shell/startup.h"
 
 namespace {
@@ -107,12 +107,14 @@ TEST_F(PackReading, LineCountWithAndWithoutFinalLineFeed) {
     EXPECT_EQ(gShutdowns, 0);
 }
 
-TEST_F(PackReading, MissingPackTearsTheDisplayDownAndFails) {
+TEST_F(PackReading, MissingPackFailsAndTheStartUpStepTearsTheDisplayDown) {
     folder.WriteAll();
     std::filesystem::remove(folder.root / "Questions" / "trueorfalse" / "Data30.pck");
     EXPECT_FALSE(CheckQuestionPacks());
-    EXPECT_EQ(gShutdowns, 1);
+    EXPECT_EQ(gShutdowns, 0) << "the reader reports the missing pack and leaves the display";
     EXPECT_EQ(gPackReader.pack, nullptr);
+    EXPECT_FALSE(DefaultStartupSteps().checkQuestionPacks());
+    EXPECT_EQ(gShutdowns, 1);
 }
 
 TEST_F(PackReading, BytesOutsideTheRangePassButAdvanceThePosition) {

@@ -2,12 +2,12 @@
 // during the redraw counts at the next poll, and only the touch already tested is forgotten.
 #include <gtest/gtest.h>
 
+#include "core/messages.h"
+#include "game/buttons.h"
 #include "game/game_support.h"
 #include "game/question_round.h"
 #include "game/session.h"
 #include "platform/window.h"
-#include "shell/buttons.h"
-#include "shell/window.h"
 
 namespace {
 class QuestionTouchTest : public ::testing::Test {

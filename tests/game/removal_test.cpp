@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "core/random.h"
 #include "game/removal.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/random.h"
 
 namespace {
 struct StepSeen {

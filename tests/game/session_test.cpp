@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "core/random.h"
 #include "game/panels.h"
 #include "game/session.h"
 #include "records/audit.h"
-#include "shell/random.h"
 
 namespace {
 class GameSessionTest : public ::testing::Test {

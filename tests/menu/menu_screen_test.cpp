@@ -9,21 +9,22 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "credit/link.h"
 #include "credit/panels.h"
 #include "credit_service_support.h"
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"
+#include "game/buttons.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/display_device.h"
 #include "platform/window.h"
 #include "records/audit.h"
-#include "shell/buttons.h"
+#include "shell/main_window.h"
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
-#include "shell/window.h"
 #include "support/headless_start.h"
 
 namespace {
@@ -101,7 +102,6 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         FlushInput();
         GameStake = 50;
         ResetAuditRecord();
-        gButtonScreens = DefaultButtonScreens();
         service_ = std::make_unique<CreditServiceForTest>();
         ASSERT_TRUE(service_->ok());
         CreditServicePort = service_->port();

@@ -7,17 +7,19 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "credit/link.h"
 #include "credit_service_support.h"
+#include "game/buttons.h"
+#include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
 #include "records/audit.h"
-#include "shell/buttons.h"
 #include "shell/ending.h"
+#include "shell/main_window.h"
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
-#include "shell/window.h"
 #include "support/headless_start.h"
 
 namespace {
@@ -71,7 +73,6 @@ class MenuTest : public ::testing::Test {
         FlushInput();
         GameStake = 50;
         ResetAuditRecord();
-        gButtonScreens = DefaultButtonScreens();
         gSounds.clear();
         gMenuSounds = RecordingSounds();
         service_ = std::make_unique<CreditServiceForTest>();
@@ -105,7 +106,9 @@ TEST_F(MenuTest, PaidStartTakesTheStakeAndCountsThePurchase) {
     PressAt(500, 794, 390);  // just right of Start: nothing
     PressAt(700, 608, 400);  // just left of Start: nothing
     PressAt(1000, 609, 390);
+    gGameSession.WinAmount = 600;
     EXPECT_TRUE(RunMenu());
+    EXPECT_EQ(gGameSession.WinAmount, 0) << "the last game's prize is never carried over";
     EXPECT_GE(Since(), 1400u) << "the play button's press animation runs before the game";
     EXPECT_LT(Since(), 1500u);
 

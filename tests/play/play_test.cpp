@@ -23,11 +23,11 @@
 
 #include "cabinet_screen_support.h"
 #include "desktop_support.h"
+#include "game/buttons.h"
 #include "game/packs.h"
 #include "game/panels.h"
 #include "game/session.h"
 #include "platform/net.h"
-#include "shell/buttons.h"
 
 namespace fs = std::filesystem;
 

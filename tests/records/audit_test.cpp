@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "core/random.h"
 #include "platform/localtime.h"
 #include "records/audit.h"
-#include "shell/random.h"
 #include "support/scratch_dir.h"
 
 namespace {

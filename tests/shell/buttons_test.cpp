@@ -4,14 +4,15 @@
 
 #include <vector>
 
+#include "core/messages.h"
 #include "credit/link.h"
 #include "game/answer_clock.h"
+#include "game/buttons.h"
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "shell/buttons.h"
-#include "shell/window.h"
+#include "shell/main_window.h"
 #include "support/headless_start.h"
 
 namespace {
@@ -28,6 +29,7 @@ struct FakeScreens {
     int finalRedraws = 0;
 };
 FakeScreens gFake;
+ButtonScreens gScreens;
 
 class ButtonWaitTest : public ::testing::Test {
   protected:
@@ -38,21 +40,22 @@ class ButtonWaitTest : public ::testing::Test {
         GameStake = 50;
         gFake = FakeScreens{};
         gFake.timeLeft = {20000};
-        gButtonScreens.drawMenuFrame = [] { ++gFake.menuFrames; };
-        gButtonScreens.currentCredit = [] { return gFake.credit; };
-        gButtonScreens.currentBank = [] { return gFake.bank; };
-        gButtonScreens.drawCreditPanel = [] { ++gFake.creditPanels; };
-        gButtonScreens.redrawQuestionScreen = [] { ++gFake.questionRedraws; };
-        gButtonScreens.redrawFinalQuestionScreen = [] { ++gFake.finalRedraws; };
-        gButtonScreens.passesLeft = [] { return static_cast<int32_t>(gFake.passes); };
-        gButtonScreens.jokersLeft = [] { return static_cast<int32_t>(gFake.jokers); };
-        gButtonScreens.answerTimeLeft = [] {
+        gScreens = ButtonScreens{};
+        gScreens.endAsked = [] { return false; };
+        gScreens.drawMenuFrame = [] { ++gFake.menuFrames; };
+        gScreens.currentCredit = [] { return gFake.credit; };
+        gScreens.currentBank = [] { return gFake.bank; };
+        gScreens.drawCreditPanel = [] { ++gFake.creditPanels; };
+        gScreens.redrawQuestionScreen = [] { ++gFake.questionRedraws; };
+        gScreens.redrawFinalQuestionScreen = [] { ++gFake.finalRedraws; };
+        gScreens.passesLeft = [] { return static_cast<int32_t>(gFake.passes); };
+        gScreens.jokersLeft = [] { return static_cast<int32_t>(gFake.jokers); };
+        gScreens.answerTimeLeft = [] {
             size_t i = gFake.timeCalls++;
             return i < gFake.timeLeft.size() ? gFake.timeLeft[i] : gFake.timeLeft.back();
         };
     }
     void TearDown() override {
-        gButtonScreens = DefaultButtonScreens();
         HeadlessResetInput();
         ClockUseReal();
     }
@@ -64,7 +67,7 @@ class ButtonWaitTest : public ::testing::Test {
 int32_t MenuHitAt(int16_t x, int16_t y) {
     BeginButtonWait(MenuButtons);
     HeadlessPostMessage(MakePressMessage(x, y));
-    return PollButtons(MenuButtons);
+    return PollButtons(MenuButtons, gScreens);
 }
 }  // namespace
 
@@ -101,9 +104,9 @@ TEST_F(ButtonWaitTest, LastContainingButtonWins) {
                                                {nullptr, 0, 0, 0, 0}};
     BeginButtonWait(overlapping);
     PressNow(45, 45);
-    EXPECT_EQ(PollButtons(overlapping), 1);
+    EXPECT_EQ(PollButtons(overlapping, gScreens), 1);
     PressNow(10, 10);
-    EXPECT_EQ(PollButtons(overlapping), 0);
+    EXPECT_EQ(PollButtons(overlapping, gScreens), 0);
 }
 
 TEST_F(ButtonWaitTest, StartNeedsTheStakeAndShortTouchesAreThrownAway) {
@@ -116,7 +119,7 @@ TEST_F(ButtonWaitTest, StartNeedsTheStakeAndShortTouchesAreThrownAway) {
     for (auto [x, y] : {std::pair<int16_t, int16_t>{650, 450}, {700, 300}}) {
         BeginButtonWait(MenuButtons);
         PressNow(x, y);
-        EXPECT_EQ(PollButtons(MenuButtons), -1);
+        EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
         EXPECT_EQ(TouchPoint.x, -1) << "the short start touch is discarded";
         EXPECT_EQ(gButtonWait.result, -1);
     }
@@ -130,21 +133,21 @@ TEST_F(ButtonWaitTest, TouchesBeforeTheWaitAndOutsideButtonsDoNotEndIt) {
     gFake.credit = 100;
     PressNow(650, 450);  // pending before the wait: discarded by it
     BeginButtonWait(MenuButtons);
-    EXPECT_EQ(PollButtons(MenuButtons), -1);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
 
     PressNow(300, 100);  // no button there: stays pending and is tested again
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(PollButtons(MenuButtons), -1);
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
     EXPECT_EQ(TouchPoint.x, 300);
     EXPECT_EQ(TouchPoint.y, 100);
     PressNow(20, 500);  // a new press replaces it
-    EXPECT_EQ(PollButtons(MenuButtons), 0);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), 0);
 }
 
 TEST_F(ButtonWaitTest, MenuWaitGivesUpAfterThirtySecondsAsMainMenu) {
     uint32_t began = timeGetTime();
     PressNow(300, 100);  // a touch on no button does not keep the menu alive
     HeadlessSchedulePress(began + 5000, 300, 100);
-    EXPECT_EQ(WaitMenuButton(), 0);
+    EXPECT_EQ(WaitMenuButton(gScreens), 0);
     uint32_t ended = timeGetTime();
     EXPECT_GE(ended - began, static_cast<uint32_t>(MenuIdleMs));
     EXPECT_LT(ended - began, static_cast<uint32_t>(MenuIdleMs) + 100);
@@ -157,23 +160,23 @@ TEST_F(ButtonWaitTest, MenuWaitGivesUpAfterThirtySecondsAsMainMenu) {
     BeginButtonWait(MenuButtons);
     ClockAdvance(MenuIdleMs);
     PressNow(650, 450);
-    EXPECT_EQ(PollButtons(MenuButtons), 0);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), 0);
 }
 
 TEST_F(ButtonWaitTest, CreditPanelIsRedrawnWhenTheCreditChanges) {
     gFake.credit = 20;
     BeginButtonWait(MenuButtons);
-    EXPECT_EQ(PollButtons(MenuButtons), -1);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
     EXPECT_EQ(gFake.creditPanels, 1) << "the first poll draws the credit";
-    EXPECT_EQ(PollButtons(MenuButtons), -1);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
     EXPECT_EQ(gFake.creditPanels, 1) << "an unchanged credit is not redrawn";
     gFake.credit = 70;
-    EXPECT_EQ(PollButtons(MenuButtons), -1);
+    EXPECT_EQ(PollButtons(MenuButtons, gScreens), -1);
     EXPECT_EQ(gFake.creditPanels, 2);
     EXPECT_EQ(gButtonWait.lastCreditShown, 70);
     // Once the total reaches the stake, Start works.
     HeadlessSchedulePress(timeGetTime() + 100, 650, 450);
-    EXPECT_EQ(WaitForButton(MenuButtons), 2);
+    EXPECT_EQ(WaitForButton(MenuButtons, gScreens), 2);
 }
 
 TEST_F(ButtonWaitTest, HelpsMustBeThereToBePlayed) {
@@ -181,22 +184,22 @@ TEST_F(ButtonWaitTest, HelpsMustBeThereToBePlayed) {
     gFake.jokers = 0;
     BeginButtonWait(TrueFalseJokerButtons);
     PressNow(10, 470);  // Pass
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), -1);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), -1);
     EXPECT_EQ(TouchPoint.x, -1) << "the refused help's touch is flushed";
     PressNow(700, 500);  // Joker
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), -1);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), -1);
     EXPECT_EQ(TouchPoint.x, -1);
     PressNow(493, 440);  // True always counts
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), 0);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), 0);
     PressNow(559, 579);  // False, last pixel
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), 1);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), 1);
 
     gFake.passes = 2;
     gFake.jokers = 1;
     PressNow(10, 470);
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), 2);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), 2);
     PressNow(791, 587);
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), 3);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), 3);
     EXPECT_EQ(gFake.questionRedraws, 6);
     EXPECT_EQ(gFake.finalRedraws, 0);
 }
@@ -206,10 +209,10 @@ TEST_F(ButtonWaitTest, FinalStageHasOnlyTrueAndFalse) {
     gFake.jokers = 1;
     BeginButtonWait(TrueFalseButtons);
     PressNow(10, 470);  // where Pass would be
-    EXPECT_EQ(PollButtons(TrueFalseButtons), -1);
+    EXPECT_EQ(PollButtons(TrueFalseButtons, gScreens), -1);
     EXPECT_EQ(TouchPoint.x, 10) << "a touch on no button stays pending";
     PressNow(500, 520);
-    EXPECT_EQ(PollButtons(TrueFalseButtons), 1);
+    EXPECT_EQ(PollButtons(TrueFalseButtons, gScreens), 1);
     EXPECT_EQ(gFake.finalRedraws, 2);
     EXPECT_EQ(gFake.questionRedraws, 0);
 }
@@ -218,13 +221,13 @@ TEST_F(ButtonWaitTest, TimeUpOnlyWhenTheClockReadsExactlyZero) {
     // The clock's first look past the end reads negative; the wait ends on the next poll.
     gFake.timeLeft = {40, 15, -3, 0};
     gFake.timeCalls = 0;
-    EXPECT_EQ(WaitTrueFalseJokerButton(), AnswerTimeUp);
+    EXPECT_EQ(WaitTrueFalseJokerButton(gScreens), AnswerTimeUp);
     EXPECT_EQ(gFake.timeCalls, 4u);
     EXPECT_EQ(gFake.questionRedraws, 4);
 
     gFake.timeLeft = {-1, 0};
     gFake.timeCalls = 0;
-    EXPECT_EQ(WaitTrueFalseButton(), AnswerTimeUp);
+    EXPECT_EQ(WaitTrueFalseButton(gScreens), AnswerTimeUp);
     EXPECT_EQ(gFake.timeCalls, 2u);
     EXPECT_EQ(gButtonWait.result, AnswerTimeUp);
 }
@@ -233,7 +236,7 @@ TEST_F(ButtonWaitTest, TimeUpWinsOverATouchInTheSamePoll) {
     gFake.timeLeft = {0};
     BeginButtonWait(TrueFalseButtons);
     PressNow(500, 450);
-    EXPECT_EQ(PollButtons(TrueFalseButtons), AnswerTimeUp);
+    EXPECT_EQ(PollButtons(TrueFalseButtons, gScreens), AnswerTimeUp);
     EXPECT_EQ(TouchPoint.x, 500) << "the time-out does not consume the touch";
 }
 
@@ -241,16 +244,15 @@ TEST_F(ButtonWaitTest, QuestionWaitsNeverTimeOutOnTheMenuIdleRule) {
     gFake.timeLeft = {1};
     BeginButtonWait(TrueFalseJokerButtons);
     ClockAdvance(MenuIdleMs * 2);
-    EXPECT_EQ(PollButtons(TrueFalseJokerButtons), -1);
+    EXPECT_EQ(PollButtons(TrueFalseJokerButtons, gScreens), -1);
     HeadlessSchedulePress(timeGetTime() + 50, 520, 530);
-    EXPECT_EQ(WaitTrueFalseJokerButton(), 1);
+    EXPECT_EQ(WaitTrueFalseJokerButton(gScreens), 1);
 }
 
 TEST_F(ButtonWaitTest, RealAnswerClockAndHelpCountsEndTheQuestionWait) {
-    ButtonScreens defaults = DefaultButtonScreens();
-    gButtonScreens.passesLeft = defaults.passesLeft;
-    gButtonScreens.jokersLeft = defaults.jokersLeft;
-    gButtonScreens.answerTimeLeft = defaults.answerTimeLeft;
+    gScreens.passesLeft = [] { return static_cast<int32_t>(gGameSession.PassesLeft); };
+    gScreens.jokersLeft = [] { return static_cast<int32_t>(gGameSession.JokersLeft); };
+    gScreens.answerTimeLeft = AnswerTimeLeft;
 
     gGameSession.PassesLeft = 1;
     gGameSession.JokersLeft = 0;
@@ -259,7 +261,7 @@ TEST_F(ButtonWaitTest, RealAnswerClockAndHelpCountsEndTheQuestionWait) {
     uint32_t began = timeGetTime();
     HeadlessSchedulePress(began + 1000, 700, 500);  // Joker, none left: ignored
     HeadlessSchedulePress(began + 2000, 10, 470);   // Pass
-    EXPECT_EQ(WaitTrueFalseJokerButton(), 2);
+    EXPECT_EQ(WaitTrueFalseJokerButton(gScreens), 2);
     EXPECT_GE(timeGetTime() - began, 2000u);
     EXPECT_LT(timeGetTime() - began, 2100u);
 
@@ -267,7 +269,7 @@ TEST_F(ButtonWaitTest, RealAnswerClockAndHelpCountsEndTheQuestionWait) {
     ArmAnswerClock(AnswerTimeMs);
     RunAnswerClock();
     began = timeGetTime();
-    EXPECT_EQ(WaitTrueFalseButton(), AnswerTimeUp);
+    EXPECT_EQ(WaitTrueFalseButton(gScreens), AnswerTimeUp);
     EXPECT_GE(timeGetTime() - began, static_cast<uint32_t>(AnswerTimeMs));
     EXPECT_LT(timeGetTime() - began, static_cast<uint32_t>(AnswerTimeMs) + 50);
 }

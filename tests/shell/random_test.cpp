@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "shell/random.h"
+#include "core/random.h"
 
 namespace {
 TEST(Random, SeedOneGivesTheLibrarySequence) {

@@ -3,11 +3,11 @@
 
 #include <vector>
 
+#include "core/messages.h"
+#include "core/timing.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
-#include "shell/timing.h"
-#include "shell/window.h"
 
 namespace {
 class TimingTest : public ::testing::Test {

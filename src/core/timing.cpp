@@ -1,8 +1,7 @@
-#include "shell/timing.h"
+#include "core/timing.h"
 
-#include "display/display.h"
+#include "core/messages.h"
 #include "platform/clock.h"
-#include "shell/window.h"
 
 namespace {
 struct Transition {
@@ -11,7 +10,6 @@ struct Transition {
     bool done = false;
 };
 Transition gTransition;
-Deadline gLoadingTick = 0;
 }  // namespace
 
 void SetDeadline(Deadline& deadline, int32_t ms) {
@@ -58,17 +56,6 @@ void WaitDiscardingInput(uint32_t ms) {
         FlushInput();
         WaitPumping(20);
     } while (!DeadlinePassed(deadline));
-}
-
-void LoadingTick() {
-    if (DeadlinePassed(gLoadingTick)) {
-        SetDeadline(gLoadingTick, 10);
-        Present();
-    }
-}
-
-void ResetLoadingTick() {
-    gLoadingTick = 0;
 }
 
 void StartTransition(uint32_t durationMs) {

@@ -1,17 +1,19 @@
-#include "shell/window.h"
+#include "core/messages.h"
 
 #include "platform/window.h"
-#include "shell/ending.h"
 
 TouchPosition TouchPoint = {-1, -1};
 
-bool CreateMainWindow() {
-    if (!PlatformRegisterClass("BRINDLEMARK", MainWindowProc)) return false;
-    if (!PlatformCreateWindow("BRINDLEMARK", PlatformScreenWidth(), PlatformScreenHeight()))
-        return false;
-    PlatformShowWindow();
-    PlatformShowCursor(false);
-    return true;
+namespace {
+void (*gEndMessageHandler)(int signal) = nullptr;
+
+void EndMessage(int signal) {
+    if (gEndMessageHandler) gEndMessageHandler(signal);
+}
+}  // namespace
+
+void SetEndMessageHandler(void (*handler)(int signal)) {
+    gEndMessageHandler = handler;
 }
 
 int64_t MainWindowProc(uint32_t message, uint64_t wParam, int64_t lParam) {
@@ -24,7 +26,7 @@ int64_t MainWindowProc(uint32_t message, uint64_t wParam, int64_t lParam) {
             PlatformPostQuitMessage(0);
             return 1;
         case WM_ENDSESSION:
-            AskToEnd(static_cast<int>(wParam));
+            EndMessage(static_cast<int>(wParam));
             return 1;
         default:
             return PlatformDefWindowProc(message, wParam, lParam);
@@ -43,7 +45,7 @@ void FlushInput() {
     WindowMessage message;
     while (PlatformPeekMessage(message)) {
         // An end asked for from outside is not input: it is never thrown away.
-        if (message.message == WM_ENDSESSION) AskToEnd(static_cast<int>(message.wParam));
+        if (message.message == WM_ENDSESSION) EndMessage(static_cast<int>(message.wParam));
     }
     TouchPoint = {-1, -1};
 }

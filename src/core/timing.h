@@ -1,4 +1,4 @@
-// Deadlines, waits, the loading keep-alive and the one transition that drives every animation.
+// Deadlines, waits and the one transition that drives every animation.
 // All of them read the millisecond clock; arithmetic is unsigned 32-bit and wraps.
 #pragma once
 #include <cstdint>
@@ -15,10 +15,6 @@ void WaitPumping(uint32_t ms);
 void WaitOrTouch(uint32_t ms);
 // Waits ms (low 16 bits) throwing input away; only a touch in the last 20 ms slice survives.
 void WaitDiscardingInput(uint32_t ms);
-// Presents the screen if 10 ms have passed since the last tick; loading steps call it.
-void LoadingTick();
-// Forgets the last tick, so that the next one presents (start of a run, tests).
-void ResetLoadingTick();
 
 void StartTransition(uint32_t durationMs);
 // Elapsed time scaled to 0..scale; marks the transition done when it reaches the end.

@@ -1,13 +1,9 @@
-#include "shell/buttons.h"
+#include "game/buttons.h"
 
+#include "core/messages.h"
+#include "core/timing.h"
 #include "credit/link.h"
-#include "credit/panels.h"
 #include "display/display.h"
-#include "game/answer_clock.h"
-#include "game/session.h"
-#include "shell/ending.h"
-#include "shell/menu.h"
-#include "shell/window.h"
 
 const ScreenButton MenuButtons[] = {
     {" Main Menu", 0, 449, 185, 129},
@@ -29,22 +25,12 @@ const ScreenButton TrueFalseButtons[] = {
 };
 
 ButtonWaitState gButtonWait;
-ButtonScreens gButtonScreens = DefaultButtonScreens();
 
 namespace {
 constexpr int32_t MenuStart = 2;
 constexpr int32_t MenuStart2 = 3;
 constexpr int32_t QuestionPass = 2;
 constexpr int32_t QuestionJoker = 3;
-
-// Stand-ins for screens that are not in the program yet.
-void NothingToDraw() {}
-int32_t PassesLeft() {
-    return gGameSession.PassesLeft;
-}
-int32_t JokersLeft() {
-    return gGameSession.JokersLeft;
-}
 
 // The index of the last button holding the pending touch, or -1.
 int32_t HitButton(const ScreenButton* list) {
@@ -57,15 +43,15 @@ int32_t HitButton(const ScreenButton* list) {
 }
 
 // The menu's poll: idle time-out, frame redraw, credit display, and the stake rule for Start.
-int32_t PollMenu(int32_t hit) {
-    if (DeadlinePassed(gButtonWait.idleDeadline) || EndAsked()) hit = 0;
-    gButtonScreens.drawMenuFrame();
-    if (gButtonScreens.currentCredit() != gButtonWait.lastCreditShown) {
-        gButtonWait.lastCreditShown = gButtonScreens.currentCredit();
-        gButtonScreens.drawCreditPanel();
+int32_t PollMenu(int32_t hit, const ButtonScreens& screens) {
+    if (DeadlinePassed(gButtonWait.idleDeadline) || screens.endAsked()) hit = 0;
+    screens.drawMenuFrame();
+    if (screens.currentCredit() != gButtonWait.lastCreditShown) {
+        gButtonWait.lastCreditShown = screens.currentCredit();
+        screens.drawCreditPanel();
     }
     if ((hit == MenuStart || hit == MenuStart2) &&
-        gButtonScreens.currentCredit() + gButtonScreens.currentBank() < GameStake) {
+        screens.currentCredit() + screens.currentBank() < GameStake) {
         hit = -1;
         FlushInput();
     }
@@ -75,36 +61,23 @@ int32_t PollMenu(int32_t hit) {
 
 // The question screens' poll: redraw, the rule that a help must be there to be played, and the
 // answer time-out, which wins over a touch in the same poll.
-int32_t PollQuestion(const ScreenButton* list, int32_t hit, bool& timeUp) {
+int32_t PollQuestion(const ScreenButton* list, const ButtonScreens& screens, int32_t hit,
+                     bool& timeUp) {
     if (list == TrueFalseJokerButtons) {
-        gButtonScreens.redrawQuestionScreen();
+        screens.redrawQuestionScreen();
     } else {
-        gButtonScreens.redrawFinalQuestionScreen();
+        screens.redrawFinalQuestionScreen();
     }
     Present();
-    if ((hit == QuestionPass && gButtonScreens.passesLeft() == 0) ||
-        (hit == QuestionJoker && gButtonScreens.jokersLeft() == 0)) {
+    if ((hit == QuestionPass && screens.passesLeft() == 0) ||
+        (hit == QuestionJoker && screens.jokersLeft() == 0)) {
         hit = -1;
         FlushInput();
     }
-    timeUp = gButtonScreens.answerTimeLeft() == 0;
+    timeUp = screens.answerTimeLeft() == 0;
     return hit;
 }
 }  // namespace
-
-ButtonScreens DefaultButtonScreens() {
-    ButtonScreens screens{};
-    screens.drawMenuFrame = DrawMenuFrame;
-    screens.currentCredit = CurrentCredit;
-    screens.currentBank = CurrentBank;
-    screens.drawCreditPanel = DrawCreditPanel;
-    screens.redrawQuestionScreen = NothingToDraw;
-    screens.redrawFinalQuestionScreen = NothingToDraw;
-    screens.passesLeft = PassesLeft;
-    screens.jokersLeft = JokersLeft;
-    screens.answerTimeLeft = AnswerTimeLeft;
-    return screens;
-}
 
 bool ButtonContains(const ScreenButton& button, int32_t px, int32_t py) {
     return button.x <= px && px < button.x + button.width && button.y <= py &&
@@ -126,14 +99,14 @@ void BeginButtonWait(const ScreenButton* list) {
     gButtonWait.result = -1;
 }
 
-int32_t PollButtons(const ScreenButton* list) {
+int32_t PollButtons(const ScreenButton* list, const ButtonScreens& screens) {
     PumpMessages();
     int32_t hit = list ? HitButton(list) : -1;
     if (list == MenuButtons) {
-        hit = PollMenu(hit);
+        hit = PollMenu(hit, screens);
     } else if (list == TrueFalseJokerButtons || list == TrueFalseButtons) {
         bool timeUp = false;
-        hit = PollQuestion(list, hit, timeUp);
+        hit = PollQuestion(list, screens, hit, timeUp);
         if (timeUp) {
             gButtonWait.result = AnswerTimeUp;
             return AnswerTimeUp;
@@ -146,21 +119,21 @@ int32_t PollButtons(const ScreenButton* list) {
     return hit;
 }
 
-int32_t WaitForButton(const ScreenButton* list) {
+int32_t WaitForButton(const ScreenButton* list, const ButtonScreens& screens) {
     BeginButtonWait(list);
-    while (PollButtons(list) == -1) {
+    while (PollButtons(list, screens) == -1) {
     }
     return gButtonWait.result;
 }
 
-int32_t WaitMenuButton() {
-    return WaitForButton(MenuButtons);
+int32_t WaitMenuButton(const ButtonScreens& screens) {
+    return WaitForButton(MenuButtons, screens);
 }
 
-int32_t WaitTrueFalseJokerButton() {
-    return WaitForButton(TrueFalseJokerButtons);
+int32_t WaitTrueFalseJokerButton(const ButtonScreens& screens) {
+    return WaitForButton(TrueFalseJokerButtons, screens);
 }
 
-int32_t WaitTrueFalseButton() {
-    return WaitForButton(TrueFalseButtons);
+int32_t WaitTrueFalseButton(const ButtonScreens& screens) {
+    return WaitForButton(TrueFalseButtons, screens);
 }

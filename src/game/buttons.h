@@ -3,7 +3,7 @@
 #pragma once
 #include <cstdint>
 
-#include "shell/timing.h"
+#include "core/timing.h"
 
 // One button of a list; a row with a null label ends the list.
 struct ScreenButton {
@@ -35,24 +35,22 @@ struct ButtonWaitState {
 };
 extern ButtonWaitState gButtonWait;
 
-// What each list's poll draws and asks: the menu's frame and the credit link's balances and
-// panel; the question screens' redraws, the game's help counts and the answer clock. A screen
-// not in the program yet is a stand-in that draws nothing (and reads no money); an answer clock
-// that was never started reads as used up, so no question wait can hang.
+// What a wait's poll draws and asks, named by the caller of the wait. The menu's list uses the
+// first five (its frame, the credit link's balances and panel, and whether an end was asked
+// for); the question lists use the rest (their screens' redraws, the help counts and the answer
+// clock, which reads 0 once the time is up).
 struct ButtonScreens {
     void (*drawMenuFrame)();
     uint16_t (*currentCredit)();
     uint16_t (*currentBank)();
     void (*drawCreditPanel)();
+    bool (*endAsked)();
     void (*redrawQuestionScreen)();
     void (*redrawFinalQuestionScreen)();
     int32_t (*passesLeft)();
     int32_t (*jokersLeft)();
     int32_t (*answerTimeLeft)();
 };
-extern ButtonScreens gButtonScreens;
-// The table as the real program has it.
-ButtonScreens DefaultButtonScreens();
 
 // True when (px, py) lies inside the button (right and bottom edges excluded).
 bool ButtonContains(const ScreenButton& button, int32_t px, int32_t py);
@@ -62,10 +60,10 @@ int32_t CountButtons(const ScreenButton* list);
 // Prepares a wait over the list: discards any pending touch and starts the idle period.
 void BeginButtonWait(const ScreenButton* list);
 // One poll: pumps, hit-tests, redraws and presents the list's screen; -1 while nothing happened.
-int32_t PollButtons(const ScreenButton* list);
+int32_t PollButtons(const ScreenButton* list, const ButtonScreens& screens);
 // Polls until a result other than -1 and returns it.
-int32_t WaitForButton(const ScreenButton* list);
+int32_t WaitForButton(const ScreenButton* list, const ButtonScreens& screens);
 
-int32_t WaitMenuButton();
-int32_t WaitTrueFalseJokerButton();
-int32_t WaitTrueFalseButton();
+int32_t WaitMenuButton(const ButtonScreens& screens);
+int32_t WaitTrueFalseJokerButton(const ButtonScreens& screens);
+int32_t WaitTrueFalseButton(const ButtonScreens& screens);
