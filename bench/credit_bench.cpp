@@ -9,16 +9,15 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 
 #include "platform/net.h"
 #include "platform/net_server.h"
 #include "platform/process.h"
+#include "support/credit_service.h"
 
 namespace fs = std::filesystem;
 
@@ -50,28 +49,6 @@ int RunEchoServer() {
             if (SendOnSocket(s, buffer, static_cast<size_t>(n)) != n) break;
         CloseSocket(s);
     }
-}
-
-// Starts a server program and reads the port it reports on its standard error.
-ProcessId StartServer(const std::vector<std::string>& argv, const std::string& log,
-                      uint16_t* port) {
-    ProcessId p = StartProcess(argv, "", log);
-    const std::string marker = "listening on 127.0.0.1:";
-    for (int i = 0; i < 1000; ++i) {
-        std::ifstream in(log);
-        std::stringstream text;
-        text << in.rdbuf();
-        std::string s = text.str();
-        size_t at = s.find(marker);
-        if (at != std::string::npos && s.find('\n', at) != std::string::npos) {
-            *port = static_cast<uint16_t>(std::stoi(s.substr(at + marker.size())));
-            return p;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    StopProcess(p);
-    WaitProcess(p);
-    return NoProcess;
 }
 
 // Sends the line and reads one reply per iteration; the reply must start with `tag`.
@@ -187,11 +164,12 @@ int main(int argc, char** argv) {
     gSetup.folder =
         fs::temp_directory_path() / ("brindlemark-credit-bench-" + std::to_string(random()));
     fs::create_directories(gSetup.folder);
-    gSetup.service = StartServer({CREDIT_SERVICE_PATH, "serve", "--db",
-                                  (gSetup.folder / "credit.db").string(), "--port", "0"},
-                                 (gSetup.folder / "service.log").string(), &gSetup.servicePort);
-    gSetup.echo = StartServer({fs::absolute(argv[0]).string(), EchoCommand},
-                              (gSetup.folder / "echo.log").string(), &gSetup.echoPort);
+    gSetup.service =
+        StartListeningProgram({CREDIT_SERVICE_PATH, "serve", "--db",
+                               (gSetup.folder / "credit.db").string(), "--port", "0"},
+                              (gSetup.folder / "service.log").string(), &gSetup.servicePort);
+    gSetup.echo = StartListeningProgram({fs::absolute(argv[0]).string(), EchoCommand},
+                                        (gSetup.folder / "echo.log").string(), &gSetup.echoPort);
     int rc = 1;
     if (gSetup.service != NoProcess && gSetup.echo != NoProcess) {
         benchmark::Initialize(&argc, argv);

@@ -15,7 +15,7 @@ namespace {
 // Runs the simulator for `games` games; false when it failed.
 bool RunSim(int64_t games, bool frames, uint32_t seed) {
     std::string out = (fs::temp_directory_path() / "brindlemark-sim-bench.out").string();
-    std::vector<std::string> argv{SIM_TOOL_PATH,
+    std::vector<std::string> argv{SIM_TOOL,
                                   "--stage",
                                   BRINDLEMARK_STAGE_DIR,
                                   "--games",

@@ -23,14 +23,12 @@ function(brindlemark_finish_libraries)
 endfunction()
 
 # brindlemark_test(NAME SOURCES... [RESOURCE_LOCK lock...] [LABELS label...] [TIMEOUT seconds]):
-# a GoogleTest program linked with every game library. Tests that bind the cabinet's fixed port
+# a GoogleTest program linked with every game library and the shared test support. Tests that bind the cabinet's fixed port
 # take RESOURCE_LOCK port6667; slow ones carry a label and their own time limit.
 function(brindlemark_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "RESOURCE_LOCK;LABELS" ${ARGN})
   add_executable(${name} ${ARG_UNPARSED_ARGUMENTS})
-  target_link_libraries(${name} PRIVATE brindlemark_libs GTest::gtest GTest::gtest_main
-                                        GTest::gmock Threads::Threads)
-  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  target_link_libraries(${name} PRIVATE test_support GTest::gtest_main)
   # Each property holds a single value: test discovery splits list values apart, which would
   # turn a two-variable ENVIRONMENT into stray property names and lose the properties after it.
   set(properties ENVIRONMENT "SDL_VIDEODRIVER=dummy" ENVIRONMENT_MODIFICATION

@@ -42,6 +42,14 @@ void StopProcess(ProcessId process) {
     if (process > 0) kill(process, SIGTERM);
 }
 
+namespace {
+int ExitCodeOf(int status) {
+    if (WIFEXITED(status)) return WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
+    return -1;
+}
+}  // namespace
+
 int WaitProcess(ProcessId process) {
     if (process <= 0) return -1;
     int status = 0;
@@ -50,9 +58,19 @@ int WaitProcess(ProcessId process) {
         rc = waitpid(process, &status, 0);
     } while (rc < 0 && errno == EINTR);
     if (rc < 0) return -1;
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return -1;
+    return ExitCodeOf(status);
+}
+
+bool ProcessEnded(ProcessId process, int* exitCode) {
+    if (process <= 0) return true;
+    int status = 0;
+    pid_t rc;
+    do {
+        rc = waitpid(process, &status, WNOHANG);
+    } while (rc < 0 && errno == EINTR);
+    if (rc == 0) return false;
+    *exitCode = rc < 0 ? -1 : ExitCodeOf(status);
+    return true;
 }
 
 bool PinToProcessor(int processor) {

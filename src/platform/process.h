@@ -17,5 +17,7 @@ void KillProcessHard(ProcessId process);
 void StopProcess(ProcessId process);
 // Waits for the process to end: its exit code, or 128 + the signal that ended it, or -1.
 int WaitProcess(ProcessId process);
+// Without waiting: true once the process has ended, with its code as WaitProcess gives it.
+bool ProcessEnded(ProcessId process, int* exitCode);
 // Keeps this process (and the children it starts afterwards) on one processor; false on failure.
 bool PinToProcessor(int processor);

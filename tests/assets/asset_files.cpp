@@ -12,21 +12,7 @@
 #include "display/image_decode.h"
 #include "display/tga.h"
 #include "platform/bmp_image.h"
-
-std::string RunCommand(const std::string& command, int* status) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) {
-        if (status) *status = -1;
-        return out;
-    }
-    std::array<char, 65536> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0) out.append(buf.data(), n);
-    int rc = pclose(p);
-    if (status) *status = rc;
-    return out;
-}
+#include "support/capture.h"
 
 int RunGenerator(const std::string& args) {
     std::string cmd = std::string(ASSETS_TOOL) + " " + args + " 2>/dev/null";
@@ -90,14 +76,12 @@ Pixels LoadAsGame(const std::string& rel, int depth, std::string* error) {
 
 Pixels ReadWithImageMagick(const std::string& path) {
     Pixels px;
-    int status = 0;
-    std::string size = RunCommand("identify -format '%w %h' '" + path + "' 2>/dev/null", &status);
-    if (status != 0) return px;
-    std::istringstream(size) >> px.width >> px.height;
-    std::string raw =
-        RunCommand("convert '" + path + "' -auto-orient -depth 8 rgba:- 2>/dev/null", &status);
-    if (status != 0 || raw.size() != size_t(px.width) * px.height * 4) return Pixels{};
-    px.rgba.assign(raw.begin(), raw.end());
+    Captured size = CaptureCommand("identify -format '%w %h' '" + path + "' 2>/dev/null");
+    if (size.status != 0) return px;
+    std::istringstream(size.out) >> px.width >> px.height;
+    Captured raw = CaptureCommand("convert '" + path + "' -auto-orient -depth 8 rgba:- 2>/dev/null");
+    if (raw.status != 0 || raw.out.size() != size_t(px.width) * px.height * 4) return Pixels{};
+    px.rgba.assign(raw.out.begin(), raw.out.end());
     return px;
 }
 

@@ -9,8 +9,6 @@
 const std::string& GeneratedAssets();
 // Runs the generator with the given arguments; returns its exit status.
 int RunGenerator(const std::string& args);
-// Output of a shell command, and its exit status.
-std::string RunCommand(const std::string& command, int* status = nullptr);
 std::vector<uint8_t> ReadBytes(const std::string& path);
 
 struct Pixels {

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "asset_files.h"
+#include "support/capture.h"
 
 namespace {
 enum Format { Bmp, Pcx, Tga };
@@ -347,8 +348,8 @@ TEST_F(Pictures, ContactSheetShowsEveryFrame) {
     size_t area = 0;
     for (const Need& n : kNeeds) {
         int w = 0, h = 0;
-        std::istringstream(RunCommand("identify -format '%w %h' '" + PathOf(n.path) + "'")) >> w >>
-            h;
+        std::istringstream(CaptureCommand("identify -format '%w %h' '" + PathOf(n.path) + "'").out) >>
+            w >> h;
         area += size_t(w) * h;
     }
     EXPECT_GE(size_t(px.width) * px.height, area);

@@ -6,7 +6,7 @@
 #include "platform/localtime.h"
 #include "records/audit.h"
 #include "support/capture.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 class AuditToolTest : public ::testing::Test {

@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "credit/service_support.h"
-#include "game/game_support.h"
 #include "platform/net.h"
 #include "records/audit.h"
-#include "support/scratch_dir.h"
+#include "support/credit_service.h"
+#include "support/game_harness.h"
+#include "support/scratch.h"
 
 // Passes one client connection on to the service unchanged, keeping a copy of what the client
 // sent.

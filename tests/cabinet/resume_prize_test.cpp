@@ -10,13 +10,13 @@
 
 #include "core/random.h"
 #include "credit/link.h"
-#include "credit/service_support.h"
 #include "game/journal.h"
 #include "game/recall.h"
 #include "game/session.h"
 #include "records/audit.h"
 #include "shell/startup.h"
-#include "support/scratch_dir.h"
+#include "support/credit_service.h"
+#include "support/scratch.h"
 
 namespace {
 struct Case {

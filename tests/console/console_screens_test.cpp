@@ -95,7 +95,7 @@ TEST(ConsoleScreens, EveryPageAtALaptopAndAPhoneWidth) {
     ConsoleRig rig("console-screens");
     ASSERT_TRUE(rig.started()) << rig.Log();
     // A few games of play, a coin, a prize and a cash collection to show.
-    Captured sim = CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR +
+    Captured sim = CaptureCommand(std::string(SIM_TOOL) + " --stage " + BRINDLEMARK_STAGE_DIR +
                                   " --games 30 --seed 5 --skill 0.9 --cash-out 600 --port " +
                                   std::to_string(rig.service().port()) + " --folder " +
                                   rig.cabinet() + " 2>&1");

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "credit/service_support.h"
+#include "support/credit_service.h"
 
 constexpr const char* OperatorPassword = "a long pub password";
 

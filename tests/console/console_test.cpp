@@ -273,7 +273,7 @@ long Pence(const std::string& money) {
 TEST(ConsoleMoney, TotalsAgreeWithTheLedgerAndTheAuditAfter200Games) {
     ConsoleRig rig("console-money");
     ASSERT_TRUE(rig.started()) << rig.Log();
-    Captured sim = CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR +
+    Captured sim = CaptureCommand(std::string(SIM_TOOL) + " --stage " + BRINDLEMARK_STAGE_DIR +
                                   " --games 200 --seed 17 --skill 0.8 --cash-out 400 --port " +
                                   std::to_string(rig.service().port()) + " --folder " +
                                   rig.cabinet() + " 2>&1");

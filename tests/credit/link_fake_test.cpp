@@ -7,9 +7,9 @@
 #include <string>
 
 #include "credit/link.h"
-#include "credit/service_support.h"
 #include "records/audit.h"
 #include "records/log.h"
+#include "support/credit_service.h"
 
 namespace {
 FakeStep Answer(const std::string& reply) {

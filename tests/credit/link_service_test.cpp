@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "credit/link.h"
-#include "credit/service_support.h"
 #include "records/audit.h"
 #include "store.h"
+#include "support/credit_service.h"
 
 namespace {
 class LinkAgainstService : public ::testing::Test {

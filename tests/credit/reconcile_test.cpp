@@ -7,9 +7,9 @@
 
 #include "credit/link.h"
 #include "credit/reconcile.h"
-#include "credit/service_support.h"
 #include "records/audit.h"
 #include "records/log.h"
+#include "support/credit_service.h"
 
 namespace {
 constexpr CreditBalances Known(uint16_t credit, uint16_t bank) {

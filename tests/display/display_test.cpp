@@ -5,10 +5,10 @@
 #include <random>
 
 #include "display/display.h"
-#include "display_fixture_support.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/window.h"
+#include "support/headless_display.h"
 
 namespace {
 class BringUp : public ::testing::Test {
@@ -110,16 +110,16 @@ TEST_P(PresentTest, ShowsTheBackBufferAndKeepsItAsTheScreen) {
     DisplaySurface& back = *DisplayBackBuffer();
     DisplaySurface& primary = *DisplayPrimarySurface();
     const uint64_t flips = DisplayDeviceObject()->FlipCount();
-    SetPixel(back, 5, 7, Colour(10, 200, 30));
+    SetPixel(back, 5, 7, Pixel(10, 200, 30));
     Present();
     EXPECT_EQ(DisplayDeviceObject()->FlipCount(), flips + 1);
-    EXPECT_EQ(PixelAt(primary, 5, 7), Colour(10, 200, 30));
-    EXPECT_EQ(PixelAt(back, 5, 7), Colour(10, 200, 30));
+    EXPECT_EQ(PixelAt(primary, 5, 7), Pixel(10, 200, 30));
+    EXPECT_EQ(PixelAt(back, 5, 7), Pixel(10, 200, 30));
     // The next frame draws only what changes.
-    SetPixel(back, 6, 7, Colour(1, 2, 3));
+    SetPixel(back, 6, 7, Pixel(1, 2, 3));
     Present();
-    EXPECT_EQ(PixelAt(primary, 5, 7), Colour(10, 200, 30));
-    EXPECT_EQ(PixelAt(primary, 6, 7), Colour(1, 2, 3));
+    EXPECT_EQ(PixelAt(primary, 5, 7), Pixel(10, 200, 30));
+    EXPECT_EQ(PixelAt(primary, 6, 7), Pixel(1, 2, 3));
 }
 
 TEST_P(PresentTest, FirstPresentDoesNotWaitAndTheNextWaitsFifteenMs) {
@@ -136,11 +136,11 @@ TEST_P(PresentTest, FirstPresentDoesNotWaitAndTheNextWaitsFifteenMs) {
 
 TEST_P(PresentTest, LostScreenIsRestoredOrTheDisplayShutsDown) {
     DisplaySurface& back = *DisplayBackBuffer();
-    SetPixel(back, 1, 1, Colour(0, 0, 255));
+    SetPixel(back, 1, 1, Pixel(0, 0, 255));
     DisplayPrimarySurface()->MarkLost();
     Present();
     ASSERT_TRUE(DisplayIsUp());
-    EXPECT_EQ(PixelAt(*DisplayPrimarySurface(), 1, 1), Colour(0, 0, 255));
+    EXPECT_EQ(PixelAt(*DisplayPrimarySurface(), 1, 1), Pixel(0, 0, 255));
     DisplayPrimarySurface()->MarkLost();
     DisplayPrimarySurface()->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
     Present();
@@ -149,7 +149,7 @@ TEST_P(PresentTest, LostScreenIsRestoredOrTheDisplayShutsDown) {
 
 TEST_P(PresentTest, ClearBackBufferRetriesAndRestores) {
     DisplaySurface& back = *DisplayBackBuffer();
-    const uint32_t white = Colour(255, 255, 255);
+    const uint32_t white = Pixel(255, 255, 255);
     FillRect(back, RECT{0, 0, 800, 600}, white);
     back.InjectResult(SurfaceOp::Blt, DDERR_WASSTILLDRAWING, 3);
     ClearBackBuffer();
@@ -171,11 +171,11 @@ TEST_P(PresentTest, ClearBackBufferRetriesAndRestores) {
 TEST_P(PresentTest, SaveBackBufferRectCopiesToTheSamePlace) {
     DisplaySurface& back = *DisplayBackBuffer();
     DisplaySurface& work = *DisplayWorkSurface(2);
-    FillRect(back, RECT{0, 0, 800, 600}, Colour(9, 9, 9));
+    FillRect(back, RECT{0, 0, 800, 600}, Pixel(9, 9, 9));
     work.MarkLost();
     SaveBackBufferRect(2, 100, 50, 110, 52);
-    EXPECT_EQ(PixelAt(work, 100, 50), Colour(9, 9, 9));
-    EXPECT_EQ(PixelAt(work, 109, 51), Colour(9, 9, 9));
+    EXPECT_EQ(PixelAt(work, 100, 50), Pixel(9, 9, 9));
+    EXPECT_EQ(PixelAt(work, 109, 51), Pixel(9, 9, 9));
     EXPECT_EQ(PixelAt(work, 110, 51), 0u);
     EXPECT_EQ(PixelAt(work, 100, 52), 0u);
     EXPECT_EQ(PixelAt(*DisplayWorkSurface(1), 100, 50), 0u);
@@ -189,28 +189,28 @@ TEST_P(PresentTest, SaveBackBufferRectCopiesToTheSamePlace) {
 TEST_P(PresentTest, BlitWorkSurfaceCutsTheSourceWithTheScreen) {
     DisplaySurface& back = *DisplayBackBuffer();
     DisplaySurface& work = *DisplayWorkSurface(1);
-    for (int x = 0; x < 800; ++x) SetPixel(work, x, 3, Colour(0, 0, static_cast<uint8_t>(x)));
-    const uint32_t marker = Colour(1, 1, 1);
+    for (int x = 0; x < 800; ++x) SetPixel(work, x, 3, Pixel(0, 0, static_cast<uint8_t>(x)));
+    const uint32_t marker = Pixel(1, 1, 1);
     FillRect(back, RECT{0, 0, 800, 600}, marker);
     // 10 columns hang off the left edge: the source loses its first 10 columns too.
     BlitWorkSurface(1, -30, 0, false, -10, 3, 20, 4);
-    EXPECT_EQ(PixelAt(back, 0, 3), Colour(0, 0, 30));
-    EXPECT_EQ(PixelAt(back, 19, 3), Colour(0, 0, 49));
+    EXPECT_EQ(PixelAt(back, 0, 3), Pixel(0, 0, 30));
+    EXPECT_EQ(PixelAt(back, 19, 3), Pixel(0, 0, 49));
     EXPECT_EQ(PixelAt(back, 20, 3), marker);
     // Off the right edge.
     BlitWorkSurface(1, 0, 0, false, 790, 3, 810, 4);
-    EXPECT_EQ(PixelAt(back, 799, 3), Colour(0, 0, 799 & 255));
+    EXPECT_EQ(PixelAt(back, 799, 3), Pixel(0, 0, 799 & 255));
     EXPECT_EQ(PixelAt(back, 789, 3), marker);
     // Keyed: key pixels of the work surface leave the back buffer alone.
     SetPixel(work, 400, 3, DisplayColourKey());
     BlitWorkSurface(1, 0, 0, true, 399, 3, 402, 4);
-    EXPECT_EQ(PixelAt(back, 399, 3), Colour(0, 0, 399 & 255));
+    EXPECT_EQ(PixelAt(back, 399, 3), Pixel(0, 0, 399 & 255));
     EXPECT_EQ(PixelAt(back, 400, 3), marker);
-    EXPECT_EQ(PixelAt(back, 401, 3), Colour(0, 0, 401 & 255));
+    EXPECT_EQ(PixelAt(back, 401, 3), Pixel(0, 0, 401 & 255));
     // A lost back buffer is restored; one that cannot be gives up and leaves the display up.
     back.MarkLost();
     BlitWorkSurface(1, 0, 0, false, 0, 3, 5, 4);
-    EXPECT_EQ(PixelAt(back, 4, 3), Colour(0, 0, 4));
+    EXPECT_EQ(PixelAt(back, 4, 3), Pixel(0, 0, 4));
     back.MarkLost();
     back.InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
     BlitWorkSurface(1, 0, 0, false, 0, 0, 800, 600);
@@ -228,13 +228,13 @@ class FadeTest : public DisplayAtDepth {
             for (int x = 0; x < 800; ++x) {
                 const uint32_t bits = random();
                 SetPixel(*DisplayWorkSurface(1), x, y,
-                         Colour(static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
-                                static_cast<uint8_t>(bits >> 16)));
+                         Pixel(static_cast<uint8_t>(bits), static_cast<uint8_t>(bits >> 8),
+                               static_cast<uint8_t>(bits >> 16)));
                 const uint32_t more = random();
                 uint32_t target = (x + y) % 5 == 0 ? DisplayColourKey()
-                                                   : Colour(static_cast<uint8_t>(more),
-                                                            static_cast<uint8_t>(more >> 8),
-                                                            static_cast<uint8_t>(more >> 16));
+                                                   : Pixel(static_cast<uint8_t>(more),
+                                                           static_cast<uint8_t>(more >> 8),
+                                                           static_cast<uint8_t>(more >> 16));
                 if (Depth() == 32) target |= (more & 0xFF000000u);  // a fourth byte to keep
                 SetPixel(*DisplayWorkSurface(0), x, y, target);
             }
@@ -283,7 +283,7 @@ TEST_P(FadeTest, BlendIsExactOverTheWholeScreenAndOnlyInsideTheRectangle) {
             }
     }
     // A small rectangle with ragged edges leaves everything around it alone.
-    const uint32_t marker = Colour(7, 7, 7);
+    const uint32_t marker = Pixel(7, 7, 7);
     FillRect(back, RECT{0, 0, 800, 600}, marker);
     const FadeRect rect{13, 18, 200, 203};
     BlendFade(50, &rect, 0);
@@ -298,7 +298,7 @@ TEST_P(FadeTest, PercentagesOutsideTheRangeChangeNothing) {
     Pictures();
     CaptureFadeSource(nullptr);
     CaptureFadeTarget(nullptr);
-    const uint32_t marker = Colour(7, 7, 7);
+    const uint32_t marker = Pixel(7, 7, 7);
     FillRect(*DisplayBackBuffer(), RECT{0, 0, 800, 600}, marker);
     const uint32_t before = PixelAt(*DisplayWorkSurface(0), 3, 3);
     for (int p : {-1, 101}) {
@@ -313,7 +313,7 @@ TEST_P(FadeTest, KeyPreservingBlendLeavesTheBackBufferUnderKeyPixels) {
     Pictures();
     CaptureFadeSource(nullptr);
     CaptureFadeTarget(nullptr);
-    const uint32_t marker = Colour(7, 7, 7);
+    const uint32_t marker = Pixel(7, 7, 7);
     DisplaySurface& back = *DisplayBackBuffer();
     for (int p : {0, 60, 100}) {
         FillRect(back, RECT{0, 0, 800, 600}, marker);
@@ -335,18 +335,18 @@ TEST_P(FadeTest, KeyPreservingBlendLeavesTheBackBufferUnderKeyPixels) {
 }
 
 TEST_P(FadeTest, LostWorkSurfacesAreRestoredOrShutTheDisplay) {
-    SetPixel(*DisplayWorkSurface(1), 0, 0, Colour(0, 255, 0));
+    SetPixel(*DisplayWorkSurface(1), 0, 0, Pixel(0, 255, 0));
     DisplayWorkSurface(1)->MarkLost();
     CaptureFadeSource(nullptr);
     CaptureFadeTarget(nullptr);
     BlendFade(0, nullptr, 0);
-    EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Colour(0, 255, 0));
+    EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Pixel(0, 255, 0));
     // A lost back buffer is restored by the copy to it.
     FillRect(*DisplayBackBuffer(), RECT{0, 0, 800, 600}, 0);
     DisplayBackBuffer()->MarkLost();
     BlendFade(0, nullptr, 2);
     EXPECT_EQ(DisplayBackBuffer()->IsLost(), DD_OK);
-    EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Colour(0, 255, 0));
+    EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Pixel(0, 255, 0));
     DisplayWorkSurface(0)->MarkLost();
     DisplayWorkSurface(0)->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
     BlendFade(50, nullptr, 0);

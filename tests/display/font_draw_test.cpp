@@ -3,7 +3,7 @@
 #include <filesystem>
 
 #include "display/fonts.h"
-#include "sprite_files_support.h"
+#include "support/headless_display.h"
 
 namespace {
 constexpr int kFrameWidth = 8, kFrameHeight = 10;

@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "picture_files_support.h"
+#include "support/picture_files.h"
 
 namespace {
 // Checks every decoded pixel against the picture converted to the display format.

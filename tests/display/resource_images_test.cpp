@@ -8,29 +8,14 @@
 #include <cstring>
 #include <filesystem>
 
-#include "display_fixture_support.h"
-#include "picture_files_support.h"
+#include "support/headless_display.h"
+#include "support/picture_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-class ResourceTest : public DisplayAtDepth {
+class ResourceTest : public SpriteDisplay {
   protected:
-    void SetUp() override {
-        home_ = fs::current_path();
-        dir_ =
-            fs::temp_directory_path() /
-            ("bm_resources_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + std::to_string(Depth()));
-        fs::create_directories(dir_);
-        fs::current_path(dir_);
-        DisplayAtDepth::SetUp();
-    }
-    void TearDown() override {
-        DisplayAtDepth::TearDown();
-        fs::current_path(home_);
-        fs::remove_all(dir_);
-    }
     // Writes the file of a table row (its path with '\' as folder separator).
     static void WriteRowFile(int id, const std::vector<uint8_t>& bytes) {
         for (int row = 0; ResourceImageTable[row].id; ++row) {
@@ -66,10 +51,9 @@ class ResourceTest : public DisplayAtDepth {
         return p;
     }
     uint32_t StripColour(int frame, int x, int y) const {
-        return Colour(frame ? 20 : 10, static_cast<uint8_t>((y + 4 * frame) * 8),
-                      static_cast<uint8_t>(x * 8));
+        return Pixel(frame ? 20 : 10, static_cast<uint8_t>((y + 4 * frame) * 8),
+                     static_cast<uint8_t>(x * 8));
     }
-    fs::path home_, dir_;
 };
 
 TEST_P(ResourceTest, RegisteredImageDecodesOnItsFirstDrawOnly) {
@@ -106,7 +90,7 @@ TEST_P(ResourceTest, FramesAreClippedAtTheEdgesAndKeyed) {
     LoadResourceImage(image, 2, 2);
     ASSERT_TRUE(DisplayIsUp());
     DisplaySurface& back = *DisplayBackBuffer();
-    const uint32_t marker = Colour(1, 2, 3);
+    const uint32_t marker = Pixel(1, 2, 3);
     FillRect(back, RECT{0, 0, 800, 600}, marker);
     DrawResourceFrame(image, 0, -10, 50, nullptr, false);  // columns 10 onward at x = 0
     EXPECT_EQ(PixelAt(back, 0, 50), StripColour(0, 10, 0));

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "display/sprites.h"
-#include "sprite_files_support.h"
+#include "support/headless_display.h"
 
 namespace {
 // One step of the screen's own precision per channel (5-6-5 at 16 bits), plus rounding.
@@ -18,9 +18,9 @@ class SpriteDraw : public SpriteDisplay {
     void ExpectColour(int x, int y, double r, double g, double b) {
         Colour c = ScreenAt(x, y);
         SCOPED_TRACE(testing::Message() << "pixel " << x << "," << y);
-        EXPECT_NEAR(r, c.r, Tolerance(Bytes(), 0));
-        EXPECT_NEAR(g, c.g, Tolerance(Bytes(), 1));
-        EXPECT_NEAR(b, c.b, Tolerance(Bytes(), 2));
+        EXPECT_NEAR(r, c.r, Tolerance(Bpp(), 0));
+        EXPECT_NEAR(g, c.g, Tolerance(Bpp(), 1));
+        EXPECT_NEAR(b, c.b, Tolerance(Bpp(), 2));
     }
 };
 
@@ -48,15 +48,15 @@ TEST_P(SpriteDraw, PlainSpriteLeavesTheScreenAloneUnderMagenta) {
     }
     // Nothing outside the frame's rectangle changed.
     std::vector<uint8_t> after = ScreenBytes();
-    int pitch = 800 * Bytes();
+    int pitch = 800 * Bpp();
     for (int y = 0; y < 600; ++y) {
         if (y >= 50 && y < 53) {
             ASSERT_TRUE(std::equal(after.begin() + y * pitch,
-                                   after.begin() + y * pitch + 100 * Bytes(),
+                                   after.begin() + y * pitch + 100 * Bpp(),
                                    before.begin() + y * pitch));
-            ASSERT_TRUE(std::equal(after.begin() + y * pitch + 104 * Bytes(),
+            ASSERT_TRUE(std::equal(after.begin() + y * pitch + 104 * Bpp(),
                                    after.begin() + (y + 1) * pitch,
-                                   before.begin() + y * pitch + 104 * Bytes()));
+                                   before.begin() + y * pitch + 104 * Bpp()));
         } else {
             ASSERT_TRUE(std::equal(after.begin() + y * pitch, after.begin() + (y + 1) * pitch,
                                    before.begin() + y * pitch))
@@ -103,8 +103,8 @@ TEST_P(SpriteDraw, QuarterTurnAboutTheMiddleOfATwoPixelSprite) {
     ExpectColour(300, 200, 0, 0, 255);
     std::vector<uint8_t> after = ScreenBytes();
     size_t changed = 0;
-    for (size_t i = 0; i < after.size(); i += Bytes())
-        changed += !std::equal(after.begin() + i, after.begin() + i + Bytes(), before.begin() + i);
+    for (size_t i = 0; i < after.size(); i += Bpp())
+        changed += !std::equal(after.begin() + i, after.begin() + i + Bpp(), before.begin() + i);
     EXPECT_EQ(2u, changed);
 }
 
@@ -126,9 +126,9 @@ TEST_P(SpriteDraw, SpritePartlyOffScreenIsCutAtTheEdge) {
                 DrawSprite(sprite.get(), nullptr, DisplayBackBuffer(), x, y, 1, 1, 0, alpha, 1.0f));
             size_t changed = 0;
             std::vector<uint8_t> after = ScreenBytes();
-            for (size_t i = 0; i < after.size(); i += Bytes())
+            for (size_t i = 0; i < after.size(); i += Bpp())
                 changed +=
-                    !std::equal(after.begin() + i, after.begin() + i + Bytes(), before.begin() + i);
+                    !std::equal(after.begin() + i, after.begin() + i + Bpp(), before.begin() + i);
             int visible =
                 (std::min(x + 6, 800) - std::max(x, 0)) * (std::min(y + 4, 600) - std::max(y, 0));
             EXPECT_EQ(static_cast<size_t>(visible), changed) << path << " at " << x << "," << y;

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "display/sprites.h"
-#include "sprite_files_support.h"
+#include "support/headless_display.h"
 
 namespace {
 class SpriteManager : public SpriteDisplay {};
@@ -38,8 +38,8 @@ TEST_P(SpriteManager, SpriteSurfacesAreThirtyTwoBitKeyedSystemMemoryWhateverTheD
 
 TEST_P(SpriteManager, TgaRowsGoBottomUpIntoTheSurfaceWithTheirAlpha) {
     // A 2x1 run-length file: one run packet 0x81 of magenta with alpha 0x80.
-    WriteSpriteFile("Run.tga", {0, 0, 10, 0, 0,  0, 0,    0,    0,    0,    0,   0,
-                                2, 0, 1,  0, 32, 8, 0x81, 0xFF, 0x00, 0xFF, 0x80});
+    WriteBytes("Run.tga", {0, 0, 10, 0, 0,  0, 0,    0,    0,    0,    0,   0,
+                           2, 0, 1,  0, 32, 8, 0x81, 0xFF, 0x00, 0xFF, 0x80});
     DisplaySurfacePtr run = LoadSprite("Run.tga");
     ASSERT_TRUE(run);
     EXPECT_EQ(2, run->Width());
@@ -93,14 +93,14 @@ TEST_P(SpriteManager, FailedLoadsReturnNullAndAddNoRecord) {
     std::vector<uint8_t> header = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 32, 8};
     std::vector<uint8_t> shortFile = header;
     shortFile.resize(18 + 4 * 4 * 4 - 1);
-    WriteSpriteFile("Short.tga", shortFile);
-    WriteSpriteFile("Overrun.tga",
-                    {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8, 0x82, 1, 2, 3, 4});
+    WriteBytes("Short.tga", shortFile);
+    WriteBytes("Overrun.tga",
+               {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 8, 0x82, 1, 2, 3, 4});
     std::vector<uint8_t> huge = {0, 0, 10, 0,    0,    0,    0,    0,  0,
                                  0, 0, 0,  0xFF, 0xFF, 0xFF, 0xFF, 32, 8};
     huge.insert(huge.end(), {0xFF, 1, 2, 3, 4});
-    WriteSpriteFile("Huge.tga", huge);
-    WriteSpriteFile("Junk.bmp", {'B', 'M', 1, 2, 3});
+    WriteBytes("Huge.tga", huge);
+    WriteBytes("Junk.bmp", {'B', 'M', 1, 2, 3});
     for (const char* path :
          {"Short.tga", "Overrun.tga", "Huge.tga", "Junk.bmp", "Missing.tga", "Missing.bmp"})
         EXPECT_FALSE(LoadSprite(path, 1)) << path;
@@ -111,7 +111,7 @@ TEST_P(SpriteManager, FailedLoadsReturnNullAndAddNoRecord) {
     // After a display shutdown (a missing picture at start-up) a good file loads as null too,
     // without touching the device that went with the display.
     std::vector<uint8_t> good = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 1, 0, 32, 8, 1, 2, 3, 4};
-    WriteSpriteFile("Good.tga", good);
+    WriteBytes("Good.tga", good);
     ASSERT_TRUE(LoadSprite("Good.tga", 1));
     ShutdownDisplay();
     EXPECT_FALSE(LoadSprite("Good.tga", 1));

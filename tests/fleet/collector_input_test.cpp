@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "credit/service_support.h"
+#include "support/credit_service.h"
 #include "support/fleet_services.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "credit/service_support.h"
+#include "support/credit_service.h"
 #include "support/fleet_services.h"
 
 namespace fs = std::filesystem;

@@ -68,8 +68,8 @@ struct Cabinet {
         ++round;
         played += games;
         lastReport =
-            CaptureCommand(std::string(SIM_TOOL) + " --stage " + STAGE_DIR + " --folder '" +
-                           (folder / "cabinet").string() + "' --port " +
+            CaptureCommand(std::string(SIM_TOOL) + " --stage " + BRINDLEMARK_STAGE_DIR +
+                           " --folder '" + (folder / "cabinet").string() + "' --port " +
                            std::to_string(credit->port()) + " --games " + std::to_string(played) +
                            " --skill 0.9 --seed " + std::to_string(seed) + " 2>&1")
                 .out;

@@ -6,8 +6,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "credit/service_support.h"
 #include "outbox.h"
+#include "support/credit_service.h"
 
 namespace {
 int64_t SeqOf(const OutMessage& m) {

@@ -9,11 +9,11 @@
 #include "core/random.h"
 #include "credit/link.h"
 #include "game/game.h"
-#include "game/game_support.h"
 #include "game/pack_support.h"
 #include "records/audit.h"
 #include "shell/startup.h"
-#include "support/fake_listener.h"
+#include "support/credit_service.h"
+#include "support/game_harness.h"
 
 namespace {
 constexpr int GamesToPlay = 200;
@@ -33,7 +33,7 @@ bool BuyGameWithRandomPlays() {
 TEST(AuditRun, TwoHundredRandomGamesKeepTheCountersAndTheMoneyConsistent) {
     ScratchPackFolder packs;
     packs.WriteAll();
-    FakeListener service;
+    FakeCreditService service;
     ASSERT_TRUE(service.ok());
     CreditServicePort = service.port();
     StartGameHarness(77);

@@ -6,14 +6,11 @@
 #include <sstream>
 
 #include "game/balance_history.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 std::string History() {
-    std::ifstream in("data/balance-history.txt", std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return ReadText("data/balance-history.txt");
 }
 
 TEST(BalanceHistory, ACutLineIsDroppedAndAGrownFileKeepsTheNewestThousand) {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "game/game.h"
-#include "game/game_support.h"
 #include "game/pack_support.h"
 #include "game/packs.h"
 #include "game/panels.h"
 #include "game/session.h"
 #include "records/audit.h"
+#include "support/game_harness.h"
 
 namespace {
 class GameFlowTest : public ::testing::Test {

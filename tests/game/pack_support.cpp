@@ -7,16 +7,7 @@
 #include "game/packs.h"
 
 ScratchPackFolder::ScratchPackFolder() {
-    previous_ = std::filesystem::current_path();
-    std::random_device seed;
-    root = std::filesystem::temp_directory_path() / ("bm_packs_" + std::to_string(seed()));
     std::filesystem::create_directories(root / "Questions" / "trueorfalse");
-    std::filesystem::current_path(root);
-}
-
-ScratchPackFolder::~ScratchPackFolder() {
-    std::filesystem::current_path(previous_);
-    std::filesystem::remove_all(root);
 }
 
 void ScratchPackFolder::WriteRaw(int n, const std::vector<uint8_t>& bytes) {

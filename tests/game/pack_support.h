@@ -5,21 +5,19 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch.h"
+
 // Makes a fresh folder with Questions/trueorfalse/ in it and enters it; leaves it on destruction.
-class ScratchPackFolder {
+class ScratchPackFolder : public ScratchDir {
   public:
     ScratchPackFolder();
-    ~ScratchPackFolder();
     // Writes raw bytes as pack n (1 to 48).
     void WriteRaw(int n, const std::vector<uint8_t>& bytes);
     // Writes plain lines as pack n, scrambled with the program's key by file offset.
     void WritePlain(int n, const std::vector<uint8_t>& plain);
     // Writes every pack with a few scrambled lines.
     void WriteAll();
-    std::filesystem::path root;
-
-  private:
-    std::filesystem::path previous_;
+    const std::filesystem::path root = path();
 };
 
 std::vector<uint8_t> Bytes(const std::string& s);

@@ -4,10 +4,10 @@
 
 #include "core/messages.h"
 #include "game/buttons.h"
-#include "game/game_support.h"
 #include "game/question_round.h"
 #include "game/session.h"
 #include "platform/window.h"
+#include "support/game_harness.h"
 
 namespace {
 class QuestionTouchTest : public ::testing::Test {

@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "game/answer_clock.h"
-#include "game/game_support.h"
 #include "game/helps.h"
 #include "game/question_round.h"
 #include "game/session.h"
 #include "platform/clock.h"
+#include "support/game_harness.h"
 
 namespace {
 class ScreensTest : public ::testing::Test {

@@ -12,7 +12,6 @@
 #include "display/resource_images.h"
 #include "game/answer_clock.h"
 #include "game/game.h"
-#include "game/game_support.h"
 #include "game/outside.h"
 #include "game/packs.h"
 #include "game/panels.h"
@@ -20,6 +19,7 @@
 #include "platform/display_device.h"
 #include "platform/window.h"
 #include "records/audit.h"
+#include "support/game_harness.h"
 
 namespace fs = std::filesystem;
 

@@ -9,38 +9,22 @@
 #include <filesystem>
 #include <string>
 
-#include "display/picture_files_support.h"
+#include "support/capture.h"
+#include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-struct InspectRun {
-    int status = -1;
-    std::string out;
-};
-
 // Runs the program with arguments, standard error folded into the output.
-InspectRun Inspect(const std::string& args) {
-    InspectRun run;
-    FILE* pipe = popen((std::string(INSPECT_PROGRAM) + " image " + args + " 2>&1").c_str(), "r");
-    if (!pipe) return run;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe)) run.out += buffer;
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+Captured Inspect(const std::string& args) {
+    return CaptureCommand(std::string(INSPECT_PROGRAM) + " image " + args + " 2>&1");
 }
 
 class InspectImage : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("bm_inspect_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    fs::path dir_;
+    std::string Path(const std::string& name) const { return folder_.File(name); }
+    ScratchFolder folder_{"inspect"};
 };
 
 TEST_F(InspectImage, WritesWhatTheCabinetHoldsAtEachDepth) {
@@ -52,7 +36,7 @@ TEST_F(InspectImage, WritesWhatTheCabinetHoldsAtEachDepth) {
     for (const char* file : {"strip.Bmp", "strip.PCX"}) {
         for (int depth : {16, 24, 32}) {
             const std::string png = Path("out.png");
-            const InspectRun run = Inspect(Path(file) + " --depth " + std::to_string(depth) +
+            const Captured run = Inspect(Path(file) + " --depth " + std::to_string(depth) +
                                            " --frames 2 --png " + png);
             ASSERT_EQ(run.status, 0) << run.out;
             EXPECT_EQ(run.out, "width 6 height 4 frame height 2\n");
@@ -74,7 +58,7 @@ TEST_F(InspectImage, WritesWhatTheCabinetHoldsAtEachDepth) {
 TEST_F(InspectImage, RefusalsAreOneLineAndStatusOne) {
     std::vector<uint8_t> bad(100, 0);
     ASSERT_TRUE(WriteBytes(Path("bad.bmp"), bad));
-    InspectRun run = Inspect(Path("bad.bmp") + " --depth 32 --png " + Path("x.png"));
+    Captured run = Inspect(Path("bad.bmp") + " --depth 32 --png " + Path("x.png"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << run.out;
     EXPECT_NE(run.out.find("not a BMP file"), std::string::npos) << run.out;

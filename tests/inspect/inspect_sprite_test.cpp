@@ -6,15 +6,11 @@
 #include <vector>
 
 #include "support/capture.h"
-#include "support/scratch_dir.h"
+#include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
-
-void Write(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
-}
 
 Bytes Read(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -25,29 +21,17 @@ std::string Inspect(const std::string& args) {
     return std::string(INSPECT_PROGRAM) + " " + args;
 }
 
-// A 24-bit BMP, bottom row first; pixel(x, y) gives blue, green, red of the picture's (x, y).
+// A 24-bit BMP; pixel(x, y) gives blue, green, red of the picture's (x, y), top row first.
 template <typename Pixel>
 Bytes Bmp(int w, int h, Pixel pixel) {
-    int stride = (w * 3 + 3) & ~3;
-    Bytes b(54 + static_cast<size_t>(stride) * h, 0);
-    auto put = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    b[0] = 'B', b[1] = 'M';
-    put(2, static_cast<uint32_t>(b.size()));
-    put(10, 54);
-    put(14, 40);
-    put(18, static_cast<uint32_t>(w));
-    put(22, static_cast<uint32_t>(h));
-    b[26] = 1, b[28] = 24;
+    RgbPicture picture{w, h, Bytes(static_cast<size_t>(w) * h * 3)};
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             uint32_t bgr = pixel(x, y);
-            for (int c = 0; c < 3; ++c)
-                b[54 + static_cast<size_t>(h - 1 - y) * stride + x * 3 + c] =
-                    static_cast<uint8_t>(bgr >> (8 * c));
+            picture.Set(x, y, static_cast<uint8_t>(bgr >> 16), static_cast<uint8_t>(bgr >> 8),
+                        static_cast<uint8_t>(bgr));
         }
-    return b;
+    return EncodeBmp(picture);
 }
 
 TEST(InspectSprite, TgaSpriteComesOutWithItsOwnAlphaAndBmpOpaque) {
@@ -55,7 +39,7 @@ TEST(InspectSprite, TgaSpriteComesOutWithItsOwnAlphaAndBmpOpaque) {
     // 2x2, stored bottom row first: the surface's top row is the file's second row.
     Bytes tga = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0,  0,  2,  0,  2,  0,  32,
                  8, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-    Write("s.tga", tga);
+    WriteBytes("s.tga", tga);
     Captured run = CaptureCommand(Inspect("sprite s.tga --frames 2 --png s.png"));
     ASSERT_EQ(0, run.status) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("frame height 1"));
@@ -63,7 +47,7 @@ TEST(InspectSprite, TgaSpriteComesOutWithItsOwnAlphaAndBmpOpaque) {
     ASSERT_EQ(0, rgba.status);
     EXPECT_EQ(std::string({11, 10, 9, 12, 15, 14, 13, 16, 3, 2, 1, 4, 7, 6, 5, 8}), rgba.out);
 
-    Write("b.bmp", Bmp(2, 1, [](int x, int) { return x ? 0x00FF00FFu : 0x00102030u; }));
+    WriteBytes("b.bmp", Bmp(2, 1, [](int x, int) { return x ? 0x00FF00FFu : 0x00102030u; }));
     run = CaptureCommand(Inspect("sprite b.bmp --png b.png"));
     ASSERT_EQ(0, run.status) << run.out;
     rgba = CaptureCommand("convert b.png -depth 8 rgba:-");
@@ -72,7 +56,7 @@ TEST(InspectSprite, TgaSpriteComesOutWithItsOwnAlphaAndBmpOpaque) {
 
 TEST(InspectSprite, RefusedFilesAndBadArgumentsFail) {
     ScratchDir dir;
-    Write("bad.tga", Bytes(10, 0));
+    WriteBytes("bad.tga", Bytes(10, 0));
     EXPECT_EQ(1, CaptureCommand(Inspect("sprite bad.tga --png o.png 2>/dev/null")).status);
     EXPECT_EQ(1, CaptureCommand(Inspect("sprite none.bmp --png o.png 2>/dev/null")).status);
     EXPECT_EQ(2, CaptureCommand(Inspect("sprite bad.tga 2>/dev/null")).status);
@@ -84,10 +68,10 @@ TEST(InspectSprite, RefusedFilesAndBadArgumentsFail) {
 TEST(InspectFont, PrintsTheMeasuredAdvancesOfEveryGlyph) {
     ScratchDir dir;
     // Frames 10 wide and 4 high on magenta; glyph g has ink in column g % 10 of its second row.
-    Write("f.bmp", Bmp(10, 4 * 96, [](int x, int y) {
-              int g = y / 4;
-              return (y % 4 == 1 && x == g % 10) ? 0x00000000u : 0x00FF00FFu;
-          }));
+    WriteBytes("f.bmp", Bmp(10, 4 * 96, [](int x, int y) {
+                   int g = y / 4;
+                   return (y % 4 == 1 && x == g % 10) ? 0x00000000u : 0x00FF00FFu;
+               }));
     for (int code : {6, 7}) {
         Captured run = CaptureCommand(Inspect("font f.bmp --code " + std::to_string(code)));
         ASSERT_EQ(0, run.status);

@@ -12,7 +12,6 @@
 #include "core/messages.h"
 #include "credit/link.h"
 #include "credit/panels.h"
-#include "credit_service_support.h"
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"
@@ -25,6 +24,7 @@
 #include "shell/main_window.h"
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
+#include "support/credit_service.h"
 #include "support/headless_start.h"
 
 namespace {
@@ -102,7 +102,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         FlushInput();
         GameStake = 50;
         ResetAuditRecord();
-        service_ = std::make_unique<CreditServiceForTest>();
+        service_ = std::make_unique<RunningCreditService>();
         ASSERT_TRUE(service_->ok());
         CreditServicePort = service_->port();
         ASSERT_TRUE(CreateCreditSocket());
@@ -127,7 +127,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         std::filesystem::current_path(oldDir_);
     }
 
-    std::unique_ptr<CreditServiceForTest> service_;
+    std::unique_ptr<RunningCreditService> service_;
     std::filesystem::path oldDir_;
     uint32_t began_ = 0;
 };

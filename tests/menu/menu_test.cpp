@@ -9,7 +9,6 @@
 
 #include "core/messages.h"
 #include "credit/link.h"
-#include "credit_service_support.h"
 #include "game/buttons.h"
 #include "game/session.h"
 #include "platform/backend.h"
@@ -20,6 +19,7 @@
 #include "shell/main_window.h"
 #include "shell/menu.h"
 #include "shell/menu_sound.h"
+#include "support/credit_service.h"
 #include "support/headless_start.h"
 
 namespace {
@@ -75,7 +75,7 @@ class MenuTest : public ::testing::Test {
         ResetAuditRecord();
         gSounds.clear();
         gMenuSounds = RecordingSounds();
-        service_ = std::make_unique<CreditServiceForTest>();
+        service_ = std::make_unique<RunningCreditService>();
         ASSERT_TRUE(service_->ok());
         CreditServicePort = service_->port();
         ASSERT_TRUE(CreateCreditSocket());
@@ -96,7 +96,7 @@ class MenuTest : public ::testing::Test {
     }
     uint32_t Since() const { return timeGetTime() - began_; }
 
-    std::unique_ptr<CreditServiceForTest> service_;
+    std::unique_ptr<RunningCreditService> service_;
     uint32_t began_ = 0;
 };
 

@@ -6,6 +6,7 @@
 
 #include "check.h"
 #include "sources.h"
+#include "support/picture_files.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -13,34 +14,17 @@ namespace fs = std::filesystem;
 // Writes a 24-bit BMP font of 96 frames, each `frameWidth` x `frameHeight`, magenta but for a
 // glyph block in columns 1 to `inkRight` of every frame.
 fs::path WriteBlockFont(int frameWidth, int frameHeight, int inkRight) {
-    int height = frameHeight * 96;
-    int rowBytes = (frameWidth * 3 + 3) & ~3;
-    std::vector<uint8_t> file(54 + static_cast<size_t>(rowBytes) * height, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) file[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    file[0] = 'B';
-    file[1] = 'M';
-    put32(2, static_cast<uint32_t>(file.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<uint32_t>(frameWidth));
-    put32(22, static_cast<uint32_t>(height));
-    file[26] = 1;
-    file[28] = 24;
-    for (int y = 0; y < height; ++y)
+    // White ink from x = 1 to inkRight on magenta, in every one of the 96 frames.
+    RgbPicture font{frameWidth, frameHeight * 96,
+                    std::vector<uint8_t>(static_cast<size_t>(frameWidth) * frameHeight * 96 * 3)};
+    for (int y = 0; y < font.height; ++y)
         for (int x = 0; x < frameWidth; ++x) {
-            uint8_t* p = &file[54 + static_cast<size_t>(y) * rowBytes + static_cast<size_t>(x) * 3];
             bool ink = x >= 1 && x <= inkRight;
-            p[0] = ink ? 255 : 255;  // blue
-            p[1] = ink ? 255 : 0;    // green: white ink, magenta background
-            p[2] = 255;              // red
+            font.Set(x, y, 255, ink ? 255 : 0, 255);
         }
     fs::path path =
         fs::temp_directory_path() / ("bm_font_" + std::to_string(std::random_device{}()) + ".bmp");
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(file.data()),
-               static_cast<std::streamsize>(file.size()));
+    WriteBytes(path, EncodeBmp(font));
     return path;
 }
 
@@ -96,9 +80,12 @@ TEST(PackFitTest, UnreadableFontIsAnError) {
 
 // The committed set against the question font the build stages, when the assets are built.
 TEST(PackFitTest, StarterSetFitsTheStagedQuestionFont) {
-    if (!fs::exists(STAGE_FONT)) GTEST_SKIP() << "no staged question font at " << STAGE_FONT;
+    if (!fs::exists(BRINDLEMARK_STAGE_DIR "/Graphic_resource/Font2.BMP"))
+        GTEST_SKIP() << "no staged question font at "
+                     << BRINDLEMARK_STAGE_DIR "/Graphic_resource/Font2.BMP";
     std::string error;
-    ASSERT_TRUE(LoadQuestionFont(STAGE_FONT, error)) << error;
+    ASSERT_TRUE(LoadQuestionFont(BRINDLEMARK_STAGE_DIR "/Graphic_resource/Font2.BMP", error))
+        << error;
     std::vector<Statement> statements;
     std::vector<std::string> errors;
     LoadSources(QUESTIONS_DIR, statements, errors);

@@ -11,6 +11,8 @@
 
 #include <unistd.h>
 
+#include "support/picture_files.h"
+
 namespace {
 using Bytes = std::vector<uint8_t>;
 
@@ -20,24 +22,11 @@ void Put32(Bytes& b, size_t at, uint32_t v) {
 
 // A 24-bit BMP whose pixel (x, y) (top row first) is blue x*40, green y*50, red 200.
 Bytes MakeBmp(int width, int height, bool topDown = false) {
-    int stride = (width * 3 + 3) & ~3;
-    Bytes b(54 + static_cast<size_t>(stride) * height, 0);
-    b[0] = 'B', b[1] = 'M';
-    Put32(b, 2, static_cast<uint32_t>(b.size()));
-    Put32(b, 10, 54);
-    Put32(b, 14, 40);
-    Put32(b, 18, static_cast<uint32_t>(width));
-    Put32(b, 22, static_cast<uint32_t>(topDown ? -height : height));
-    b[26] = 1;
-    b[28] = 24;
-    for (int fileRow = 0; fileRow < height; ++fileRow) {
-        int y = topDown ? fileRow : height - 1 - fileRow;
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = &b[54 + static_cast<size_t>(fileRow) * stride + x * 3];
-            p[0] = static_cast<uint8_t>(x * 40), p[1] = static_cast<uint8_t>(y * 50), p[2] = 200;
-        }
-    }
-    return b;
+    RgbPicture picture{width, height, Bytes(static_cast<size_t>(width) * height * 3)};
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            picture.Set(x, y, 200, static_cast<uint8_t>(y * 50), static_cast<uint8_t>(x * 40));
+    return EncodeBmp(picture, topDown);
 }
 
 struct Target {

@@ -6,7 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 TEST(Files, PathsTurnBackslashesIntoSlashesAndKeepCase) {

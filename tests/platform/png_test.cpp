@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "support/capture.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,17 +23,10 @@ TEST(WritePng, PixelsComeBackAsWritten) {
                                        1,   2, 3, 4,   250, 251, 252, 253, 9, 8, 7,   255};
     const fs::path path = TempPng("ok.png");
     ASSERT_TRUE(WritePng(path.string(), rgba, 3, 2));
-    FILE* pipe =
-        popen(("convert '" + path.string() + "' -depth 8 rgba:- 2>/dev/null").c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::vector<uint8_t> back(rgba.size() + 1);
-    const size_t got = std::fread(back.data(), 1, back.size(), pipe);
-    const int status = pclose(pipe);
+    Captured back = CaptureCommand("convert '" + path.string() + "' -depth 8 rgba:- 2>/dev/null");
     fs::remove(path);
-    if (status != 0 && got == 0) GTEST_SKIP() << "ImageMagick's convert is not available";
-    ASSERT_EQ(got, rgba.size());
-    back.pop_back();
-    EXPECT_EQ(back, rgba);
+    if (back.status != 0 && back.out.empty()) GTEST_SKIP() << "ImageMagick's convert is not available";
+    EXPECT_EQ(std::vector<uint8_t>(back.out.begin(), back.out.end()), rgba);
 }
 
 TEST(WritePng, BadRequestsLeaveNoFile) {

@@ -10,8 +10,8 @@
 #include "platform/clock.h"
 #include "platform/riff.h"
 #include "platform/sound_device.h"
-#include "sound/wav_writer.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
+#include "support/wav_files.h"
 
 namespace {
 WaveFormat Format(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
@@ -176,7 +176,7 @@ TEST_F(SoundDeviceTest, KeepingTimeOnlyMovesEffectsAsMixingWould) {
 
 TEST_F(SoundDeviceTest, RiffReaderFindsChunksWithinTheirParent) {
     ScratchDir dir;
-    WavSpec spec;
+    WavLayout spec;
     spec.before = Chunk("junk", {1, 2, 3});  // odd size: padded
     spec.after = Chunk("tail", {9, 9, 9, 9});
     ASSERT_TRUE(WriteBytes("a.wav", MakeWav(spec, {5, 6})));

@@ -5,14 +5,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "support/fake_listener.h"
+#include "support/credit_service.h"
 #include "support/run_program.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 // True when something already answers on the cabinet's port (another service on this machine).
 bool PortTaken() {
-    FakeListener probe(6667);
+    FakeCreditService probe(6667);
     return !probe.ok();
 }
 
@@ -27,7 +27,7 @@ TEST(Program, WithoutCreditServiceEndsWithCodeTwoAndWritesNothing) {
 }
 
 TEST(Program, FileInPlaceOfSystemFolderEndsWithStatusZeroAndNoLog) {
-    FakeListener service(6667);
+    FakeCreditService service(6667);
     if (!service.ok()) GTEST_SKIP() << "port 6667 is taken";
     ScratchDir dir;
     { std::ofstream("~system") << "not a folder"; }
@@ -39,7 +39,7 @@ TEST(Program, FileInPlaceOfSystemFolderEndsWithStatusZeroAndNoLog) {
 }
 
 TEST(Program, WithCreditServiceMakesFoldersLogsAndSaysTerm) {
-    FakeListener service(6667, [](const std::string& line) -> std::string {
+    FakeCreditService service(6667, [](const std::string& line) -> std::string {
         if (line.rfind("CGET", 0) == 0) return "CTEL,0\r";
         if (line.rfind("BGET", 0) == 0) return "BTEL,0\r";
         return "";

@@ -10,16 +10,11 @@
 #include <iterator>
 #include <string>
 
-#include "support/fake_listener.h"
+#include "support/credit_service.h"
 #include "support/run_program.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 size_t Count(const std::string& text, const std::string& part) {
     size_t n = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
@@ -34,7 +29,7 @@ std::string EmptyCabinet(const std::string& line) {
 }
 
 // Waits until the menu is polling the balances: it is then on screen.
-bool WaitForMenu(FakeListener& service, double limitSeconds) {
+bool WaitForMenu(FakeCreditService& service, double limitSeconds) {
     auto start = std::chrono::steady_clock::now();
     while (Count(service.received(), "CGET") < 5) {
         if (std::chrono::steady_clock::now() - start > std::chrono::duration<double>(limitSeconds))
@@ -46,7 +41,7 @@ bool WaitForMenu(FakeListener& service, double limitSeconds) {
 
 TEST(Signals, EachEndSignalEndsTheCabinetAtTheMenuAsMainMenuDoes) {
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) {
-        FakeListener service(6667, EmptyCabinet);
+        FakeCreditService service(6667, EmptyCabinet);
         if (!service.ok()) GTEST_SKIP() << "port 6667 is taken";
         ScratchDir dir;
         for (const char* folder : {"Graphic_resource", "sounds", "Questions"})
@@ -65,7 +60,7 @@ TEST(Signals, EachEndSignalEndsTheCabinetAtTheMenuAsMainMenuDoes) {
         EXPECT_LT(r.seconds, 5.0) << "signal " << signal;
         std::printf("signal %d at the menu: ended with %d after %.3f s\n", signal, r.status,
                     r.seconds);
-        std::string log = ReadAll("~system/logs/Brindlemark.txt");
+        std::string log = ReadText("~system/logs/Brindlemark.txt");
         EXPECT_NE(log.find("Asked to end by signal " + std::to_string(signal)), std::string::npos)
             << log;
         ASSERT_GE(log.size(), 14u);
@@ -82,7 +77,7 @@ TEST(Signals, EachEndSignalEndsTheCabinetAtTheMenuAsMainMenuDoes) {
 TEST(Signals, TheKioskUnitsStopEndsTheCabinetCleanly) {
     if (!std::filesystem::exists("/run/systemd/system"))
         GTEST_SKIP() << "systemd is not running here: the signals were sent to the process";
-    FakeListener service(6667, EmptyCabinet);
+    FakeCreditService service(6667, EmptyCabinet);
     if (!service.ok()) GTEST_SKIP() << "port 6667 is taken";
     ScratchDir dir;
     for (const char* folder : {"Graphic_resource", "sounds", "Questions"})
@@ -96,7 +91,7 @@ TEST(Signals, TheKioskUnitsStopEndsTheCabinetCleanly) {
     ASSERT_EQ(std::system(start.c_str()), 0);
     ASSERT_TRUE(WaitForMenu(service, 60));
     ASSERT_EQ(std::system(("systemctl stop " + unit).c_str()), 0);
-    std::string log = ReadAll("~system/logs/Brindlemark.txt");
+    std::string log = ReadText("~system/logs/Brindlemark.txt");
     EXPECT_NE(log.find("Asked to end by signal 15"), std::string::npos) << log;
     EXPECT_EQ(log.substr(log.size() - 13), "Closing log\r\n") << log;
     std::system(("systemctl reset-failed " + unit + " 2>/dev/null").c_str());

@@ -14,9 +14,9 @@
 #include "platform/riff.h"
 #include "sound/wave_file.h"
 #include "sound/wmp3.h"
-#include "support/fake_listener.h"
+#include "support/credit_service.h"
 #include "support/run_program.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 // The menu returns after 30 s without a touch; start-up and the closing press come on top.
@@ -30,11 +30,6 @@ std::string Staged(const std::string& rel) {
 void LinkStagedFiles() {
     for (const char* folder : {"Graphic_resource", "sounds", "Questions"})
         std::filesystem::create_directory_symlink(Staged(folder), folder);
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 std::vector<int16_t> ReadPcm(const std::string& path) {
@@ -89,7 +84,7 @@ std::vector<int16_t> ButtonClick() {
 }
 
 TEST(SoundOutput, DiskDriverGetsTheMenuTuneAndTheButtonClick) {
-    FakeListener service(6667, EmptyCabinet);
+    FakeCreditService service(6667, EmptyCabinet);
     if (!service.ok()) GTEST_SKIP() << "port 6667 is taken";
     ScratchDir dir;
     LinkStagedFiles();
@@ -130,7 +125,7 @@ TEST(SoundOutput, DiskDriverGetsTheMenuTuneAndTheButtonClick) {
 }
 
 TEST(SoundOutput, WithoutSoundOutputTheCabinetRunsSilentToItsEnd) {
-    FakeListener service(6667, EmptyCabinet);
+    FakeCreditService service(6667, EmptyCabinet);
     if (!service.ok()) GTEST_SKIP() << "port 6667 is taken";
     ScratchDir dir;
     LinkStagedFiles();

@@ -11,7 +11,7 @@
 #include "core/random.h"
 #include "platform/localtime.h"
 #include "records/audit.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 std::vector<uint8_t> ReadBytes(const char* path) {

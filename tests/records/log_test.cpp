@@ -8,7 +8,7 @@
 
 #include "platform/localtime.h"
 #include "records/log.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
 
 namespace {
 std::string ReadLog() {

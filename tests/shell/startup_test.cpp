@@ -16,8 +16,8 @@
 #include "records/audit.h"
 #include "records/log.h"
 #include "shell/startup.h"
-#include "support/fake_listener.h"
-#include "support/scratch_dir.h"
+#include "support/credit_service.h"
+#include "support/scratch.h"
 
 namespace {
 std::vector<std::string> gCalls;
@@ -55,13 +55,6 @@ StartupSteps RecordingSteps() {
     return s;
 }
 
-std::string ReadText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class StartupTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -87,7 +80,7 @@ class StartupTest : public ::testing::Test {
         for (int i = 0; i < 200 && !listener.clientClosed(); ++i) usleep(5000);
     }
     ScratchDir dir;
-    FakeListener listener;
+    FakeCreditService listener;
 };
 
 TEST_F(StartupTest, WindowFailuresEndWithMinusOneBeforeAnythingElse) {
@@ -104,7 +97,7 @@ TEST_F(StartupTest, SocketAndConnectionFailures) {
     EXPECT_EQ(WinMain(), ExitSocketFailed);
     uint16_t unused;
     {
-        FakeListener closedSoon;
+        FakeCreditService closedSoon;
         unused = closedSoon.port();
     }
     CreditServicePort = unused;

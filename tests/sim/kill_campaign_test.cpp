@@ -19,11 +19,11 @@
 #include <regex>
 #include <thread>
 
-#include "credit/service_support.h"
 #include "game/journal.h"
 #include "game/recall.h"
 #include "platform/files.h"
 #include "records/audit.h"
+#include "support/credit_service.h"
 
 namespace fs = std::filesystem;
 
@@ -114,7 +114,7 @@ TEST(KillCampaign, NoGameOrPrizeIsLostOrDoubledAcrossKills) {
     const int extraGames = 40;
     std::vector<std::string> argv{SIM_TOOL,
                                   "--stage",
-                                  STAGE_DIR,
+                                  BRINDLEMARK_STAGE_DIR,
                                   "--folder",
                                   cabinet.string(),
                                   "--port",

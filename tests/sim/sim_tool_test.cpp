@@ -8,12 +8,12 @@
 #include <sstream>
 #include <string>
 
-#include "credit/service_support.h"
 #include "support/capture.h"
+#include "support/credit_service.h"
 
 namespace {
 std::string Sim(const std::string& args) {
-    return std::string(SIM_TOOL) + " --stage " + STAGE_DIR + " " + args + " 2>&1";
+    return std::string(SIM_TOOL) + " --stage " + BRINDLEMARK_STAGE_DIR + " " + args + " 2>&1";
 }
 
 // The number after a label of the report, or -1 when the label is missing.

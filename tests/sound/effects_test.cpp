@@ -13,9 +13,9 @@
 #include "platform/sound_device.h"
 #include "sound/effects.h"
 #include "sound/sound_fx.h"
-#include "sound/wav_writer.h"
 #include "sound/wave_file.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
+#include "support/wav_files.h"
 
 namespace {
 // Effect ids: their places in the effect list.
@@ -52,7 +52,7 @@ class EffectsTest : public ::testing::Test {
     }
     // Writes a 16-bit mono effect file for the effect id.
     void WriteEffect(uint8_t id, const std::vector<int16_t>& samples, uint32_t rate = 44100) {
-        WavSpec spec;
+        WavLayout spec;
         spec.rate = rate;
         std::string path = EffectPath(id);
         std::replace(path.begin(), path.end(), '\\', '/');
@@ -168,7 +168,7 @@ TEST_F(EffectsTest, PlayEffectAndWaitReturnsWhenTheSoundHasEnded) {
 }
 
 TEST_F(EffectsTest, DataChunkThatClaimsTooMuchPlaysOnlyWhatIsThere) {
-    WavSpec spec;
+    WavLayout spec;
     spec.claimedData = 1000000;
     ASSERT_TRUE(
         WriteBytes("sounds/Correct.wav", MakeWav(spec, Pcm16(std::vector<int16_t>(441, 300)))));
@@ -180,7 +180,7 @@ TEST_F(EffectsTest, DataChunkThatClaimsTooMuchPlaysOnlyWhatIsThere) {
 }
 
 TEST_F(EffectsTest, UnplayableFormatLeavesTheGameRunning) {
-    WavSpec spec;
+    WavLayout spec;
     spec.tag = 2;  // an ADPCM format the device does not take
     spec.bits = 4;
     spec.extra = {0xF4, 0x01, 0x07, 0x00};
@@ -196,7 +196,7 @@ TEST_F(EffectsTest, UnplayableFormatLeavesTheGameRunning) {
 
 // The chunk walk of the loader, on files with other formats and chunks around the data.
 TEST_F(EffectsTest, ChunkWalkReadsFormatBlockAndDataSize) {
-    WavSpec ext;
+    WavLayout ext;
     ext.tag = 0xFFFE;
     ext.channels = 2;
     ext.extra.assign(22, 0);
@@ -217,7 +217,7 @@ TEST_F(EffectsTest, ChunkWalkReadsFormatBlockAndDataSize) {
     EXPECT_EQ(info.format.extra[6], 1);
     EXPECT_EQ(info.dataSize, 4000u);
 
-    WavSpec pcm;
+    WavLayout pcm;
     pcm.after = Chunk("LIST", std::vector<uint8_t>(100, 0x7F));
     ASSERT_TRUE(WriteBytes("pcm.wav", MakeWav(pcm, std::vector<uint8_t>(882, 0))));
     file = RiffOpen("pcm.wav");
@@ -236,7 +236,7 @@ TEST_F(EffectsTest, ChunkWalkReadsFormatBlockAndDataSize) {
     file = RiffOpen("nodata.wav");
     EXPECT_FALSE(ReadWaveFile(file, info));
     RiffClose(file);
-    WavSpec cut;
+    WavLayout cut;
     cut.tag = 3;
     cut.bits = 32;
     auto bytes = MakeWav(cut, std::vector<uint8_t>(16, 0));

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "sound/mp3_files.h"
-#include "sound/wav_writer.h"
 #include "sound/wmp3.h"
 #include "support/capture.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
+#include "support/wav_files.h"
 
 namespace {
 std::string Inspect(const std::string& args) {
@@ -62,7 +62,7 @@ TEST(InspectSound, Mp3ErrorsGiveTheStoredTextAndStatusOne) {
 
 TEST(InspectSound, WavFormatBlockAndDataSize) {
     ScratchDir dir;
-    WavSpec spec;
+    WavLayout spec;
     spec.tag = 3;
     spec.channels = 2;
     spec.rate = 48000;

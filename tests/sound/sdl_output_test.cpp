@@ -14,8 +14,8 @@
 #include "sound/effects.h"
 #include "sound/mp3_files.h"
 #include "sound/music_track.h"
-#include "sound/wav_writer.h"
-#include "support/scratch_dir.h"
+#include "support/scratch.h"
+#include "support/wav_files.h"
 
 namespace {
 // The button click's effect id: its place in the effect list.
@@ -44,7 +44,7 @@ TEST(SdlOutput, TuneAndEffectAreMixedIntoTheDevice) {
     std::vector<int16_t> tone(44100 * 3 / 10);
     for (size_t i = 0; i < tone.size(); ++i)
         tone[i] = static_cast<int16_t>(16000 * std::sin(2 * M_PI * 3000 * i / 44100.0));
-    ASSERT_TRUE(WriteBytes("sounds/Button.wav", MakeWav(WavSpec{}, Pcm16(tone))));
+    ASSERT_TRUE(WriteBytes("sounds/Button.wav", MakeWav(WavLayout{}, Pcm16(tone))));
     std::string out = (dir.path() / "mixed.raw").string();
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", out.c_str(), 1);
@@ -87,7 +87,7 @@ TEST(SdlOutput, NoSoundOutputLeavesTheGameSilent) {
     ScratchDir dir;
     std::filesystem::create_directory("sounds");
     ASSERT_TRUE(WriteBytes("sounds/Button.wav",
-                           MakeWav(WavSpec{}, Pcm16(std::vector<int16_t>(4410, 100)))));
+                           MakeWav(WavLayout{}, Pcm16(std::vector<int16_t>(4410, 100)))));
     setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
     SelectBackend(Backend::Sdl);
     ClockUseReal();

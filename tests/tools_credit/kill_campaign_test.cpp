@@ -16,9 +16,9 @@
 #include <thread>
 #include <vector>
 
-#include "credit/service_support.h"
 #include "platform/net_server.h"
 #include "store.h"
+#include "support/credit_service.h"
 
 namespace {
 constexpr int Clients = 8;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "credit/service_support.h"
+#include "support/credit_service.h"
 
 namespace {
 TEST(OperatorCommands, InsertShowAndLedgerWorkTogether) {

@@ -13,9 +13,9 @@
 #include <thread>
 #include <vector>
 
-#include "credit/service_support.h"
 #include "serve.h"
 #include "store.h"
+#include "support/credit_service.h"
 #include "support/hostile_requests.h"
 
 namespace {

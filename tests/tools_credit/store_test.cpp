@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "credit/service_support.h"
 #include "store.h"
+#include "support/credit_service.h"
 
 namespace {
 std::vector<LedgerRow> Ledger(CreditStore& store) {

@@ -1,4 +1,4 @@
-#include "picture_files_support.h"
+#include "support/picture_files.h"
 
 #include <cstdio>
 #include <fstream>
@@ -36,7 +36,7 @@ void Put32(std::vector<uint8_t>& b, size_t at, unsigned v) {
 }
 }  // namespace
 
-std::vector<uint8_t> EncodeBmp(const RgbPicture& p) {
+std::vector<uint8_t> EncodeBmp(const RgbPicture& p, bool topDown) {
     const size_t row = (static_cast<size_t>(p.width) * 3 + 3) & ~size_t{3};
     std::vector<uint8_t> b(54 + row * static_cast<size_t>(p.height), 0);
     b[0] = 'B', b[1] = 'M';
@@ -44,12 +44,13 @@ std::vector<uint8_t> EncodeBmp(const RgbPicture& p) {
     Put32(b, 10, 54);
     Put32(b, 14, 40);
     Put32(b, 18, static_cast<unsigned>(p.width));
-    Put32(b, 22, static_cast<unsigned>(p.height));
+    Put32(b, 22, static_cast<unsigned>(topDown ? -p.height : p.height));
     Put16(b, 26, 1);
     Put16(b, 28, 24);
     Put32(b, 34, static_cast<unsigned>(row * static_cast<size_t>(p.height)));
     for (int y = 0; y < p.height; ++y) {
-        uint8_t* out = b.data() + 54 + static_cast<size_t>(p.height - 1 - y) * row;
+        const int fileRow = topDown ? y : p.height - 1 - y;
+        uint8_t* out = b.data() + 54 + static_cast<size_t>(fileRow) * row;
         for (int x = 0; x < p.width; ++x) {
             const uint8_t* in =
                 p.rgb.data() +
@@ -101,11 +102,38 @@ std::vector<uint8_t> EncodePcx(const RgbPicture& p) {
     return b;
 }
 
-bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+std::vector<uint8_t> EncodeTga(const SpritePicture& p) {
+    std::vector<uint8_t> b(18, 0);
+    b[2] = 2;
+    Put16(b, 12, static_cast<unsigned>(p.width));
+    Put16(b, 14, static_cast<unsigned>(p.height));
+    b[16] = 32;
+    b[17] = 8;
+    for (int y = p.height - 1; y >= 0; --y)
+        for (int x = 0; x < p.width; ++x) {
+            size_t i = static_cast<size_t>(y) * p.width + x;
+            b.push_back(static_cast<uint8_t>(p.colour[i].b));
+            b.push_back(static_cast<uint8_t>(p.colour[i].g));
+            b.push_back(static_cast<uint8_t>(p.colour[i].r));
+            b.push_back(static_cast<uint8_t>(p.alpha[i]));
+        }
+    return b;
+}
+
+void WriteSpriteBmp(const std::string& path, const SpritePicture& p) {
+    RgbPicture rgb{p.width, p.height,
+                   std::vector<uint8_t>(static_cast<size_t>(p.width) * p.height * 3)};
+    for (int y = 0; y < p.height; ++y)
+        for (int x = 0; x < p.width; ++x) {
+            const Colour& c = p.colour[static_cast<size_t>(y) * p.width + x];
+            rgb.Set(x, y, static_cast<uint8_t>(c.r), static_cast<uint8_t>(c.g),
+                    static_cast<uint8_t>(c.b));
+        }
+    WriteBytes(path, EncodeBmp(rgb));
+}
+
+void WriteSpriteTga(const std::string& path, const SpritePicture& p) {
+    WriteBytes(path, EncodeTga(p));
 }
 
 std::vector<uint8_t> DisplayBytes(uint8_t r, uint8_t g, uint8_t b, int depth) {

@@ -1,4 +1,4 @@
-#include "credit/service_support.h"
+#include "support/credit_service.h"
 
 #include <algorithm>
 #include <chrono>
@@ -11,48 +11,38 @@
 
 namespace fs = std::filesystem;
 
-ScratchFolder::ScratchFolder(const std::string& name) {
-    std::random_device random;
-    path_ = fs::temp_directory_path() /
-            ("brindlemark-" + name + "-" + std::to_string(random()) + std::to_string(random()));
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::string CreditServicePath() {
     const char* other = std::getenv("BRINDLEMARK_CREDIT_SERVICE");
     return other && *other ? other : CREDIT_SERVICE_PATH;
 }
 
-ServiceProcess::ServiceProcess(const std::string& dbPath, const std::string& logPath) {
+ProcessId StartListeningProgram(const std::vector<std::string>& argv, const std::string& logPath,
+                                uint16_t* port) {
     // The log of an earlier run must not be read for this one's port.
     std::error_code ignored;
     fs::remove(logPath, ignored);
     // Its standard output is not the test's: a test that dies must not leave its output open.
-    process_ = StartProcess({CreditServicePath(), "serve", "--db", dbPath, "--port", "0"},
-                            "/dev/null", logPath);
+    ProcessId process = StartProcess(argv, "/dev/null", logPath);
     const std::string marker = "listening on 127.0.0.1:";
-    for (int i = 0; i < 1000 && process_ != NoProcess; ++i) {
+    for (int i = 0; i < 1000 && process != NoProcess; ++i) {
         std::string log = ReadText(logPath);
         size_t at = log.find(marker);
         if (at != std::string::npos && log.find('\n', at) != std::string::npos) {
-            port_ = static_cast<uint16_t>(std::stoi(log.substr(at + marker.size())));
-            return;
+            *port = static_cast<uint16_t>(std::stoi(log.substr(at + marker.size())));
+            return process;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    if (process != NoProcess) {
+        StopProcess(process);
+        WaitProcess(process);
+    }
+    return NoProcess;
+}
+
+ServiceProcess::ServiceProcess(const std::string& dbPath, const std::string& logPath) {
+    process_ = StartListeningProgram({CreditServicePath(), "serve", "--db", dbPath, "--port", "0"},
+                                     logPath, &port_);
 }
 
 ServiceProcess::~ServiceProcess() {
@@ -77,6 +67,21 @@ CommandResult RunCreditCommand(const std::vector<std::string>& args, const Scrat
     result.output = ReadText(out);
     result.errors = ReadText(err);
     return result;
+}
+
+RunningCreditService::RunningCreditService()
+    : service_(folder_.File("credit.db"), folder_.File("serve.log")) {}
+
+int RunningCreditService::Run(const std::vector<std::string>& args) {
+    std::vector<std::string> full = args;
+    if (!args.empty() && args[0] == "ledger") {
+        full.insert(full.end(), {"--db", folder_.File("credit.db")});
+    } else {
+        full.insert(full.end(), {"--port", std::to_string(port())});
+    }
+    CommandResult result = RunCreditCommand(full, folder_);
+    output_ = result.output;
+    return result.exitCode;
 }
 
 RawClient::RawClient(uint16_t port) : socket_(OpenTcpSocket()) {
@@ -117,6 +122,17 @@ FakeCreditService::FakeCreditService(std::vector<FakeStep> script, FakeStep fall
     thread_ = std::thread([this] { Run(); });
 }
 
+FakeCreditService::FakeCreditService(uint16_t port,
+                                     std::function<std::string(const std::string&)> reply)
+    : fallback_{FakeStep::Silent, "", 0, 0},
+      reply_(std::move(reply)),
+      credit_(0),
+      bank_(0),
+      listener_(ListenOnLoopback(port)) {
+    port_ = SocketLocalPort(listener_);
+    thread_ = std::thread([this] { Run(); });
+}
+
 FakeCreditService::~FakeCreditService() {
     stop_ = true;
     thread_.join();
@@ -126,6 +142,12 @@ FakeCreditService::~FakeCreditService() {
 std::vector<std::string> FakeCreditService::Lines() {
     std::lock_guard<std::mutex> lock(mutex_);
     return lines_;
+}
+
+std::string FakeCreditService::received() {
+    std::string all;
+    for (const std::string& line : Lines()) all += line;
+    return all;
 }
 
 std::string FakeCreditService::Booked(const std::string& line) {
@@ -146,6 +168,7 @@ std::string FakeCreditService::Booked(const std::string& line) {
 }
 
 void FakeCreditService::Run() {
+    if (listener_ == InvalidSocket) return;
     SocketHandle client = InvalidSocket;
     std::string pending;
     size_t next = 0;
@@ -168,6 +191,7 @@ void FakeCreditService::Run() {
         if (n <= 0) {
             CloseSocket(client);
             client = InvalidSocket;
+            clientClosed_ = true;
             continue;
         }
         pending.append(chunk, static_cast<size_t>(n));
@@ -180,6 +204,10 @@ void FakeCreditService::Run() {
             }
             pending.erase(0, end + 1);
             FakeStep step = next < script_.size() ? script_[next++] : fallback_;
+            if (reply_) {
+                step.reply = reply_(line);
+                step.kind = step.reply.empty() ? FakeStep::Silent : FakeStep::Answer;
+            }
             credit_ += step.coin;
             if (step.kind == FakeStep::Book || step.kind == FakeStep::BookSilent ||
                 step.kind == FakeStep::BookLate)

@@ -1,12 +1,13 @@
-// Builds WAV files for the sound tests, including odd ones: other format tags with extra bytes,
+// Builds WAV files for tests, including odd ones: other format tags with extra bytes,
 // chunks around the data, data chunks that claim more than the file holds.
 #pragma once
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-struct WavSpec {
+#include "support/scratch.h"
+
+struct WavLayout {
     uint16_t tag = 1;
     uint16_t channels = 1;
     uint32_t rate = 44100;
@@ -39,7 +40,7 @@ inline std::vector<uint8_t> Chunk(const char* tag, const std::vector<uint8_t>& b
     return v;
 }
 
-inline std::vector<uint8_t> MakeWav(const WavSpec& s, const std::vector<uint8_t>& data) {
+inline std::vector<uint8_t> MakeWav(const WavLayout& s, const std::vector<uint8_t>& data) {
     std::vector<uint8_t> fmt;
     PutU16(fmt, s.tag);
     PutU16(fmt, s.channels);
@@ -81,11 +82,4 @@ inline std::vector<int16_t> Ramp(size_t frames) {
     std::vector<int16_t> v(frames);
     for (size_t i = 0; i < frames; ++i) v[i] = static_cast<int16_t>(i % 30000 + 1);
     return v;
-}
-
-inline bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
 }

@@ -1,4 +1,4 @@
-#include "game/game_support.h"
+#include "support/game_harness.h"
 
 #include <algorithm>
 

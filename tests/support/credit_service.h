@@ -1,9 +1,11 @@
-// Test support: a real brindlemark-credit service on a free port in a folder of its own, and a
-// hand-rolled fake service that answers from a script.
+// The credit service for tests: the real brindlemark-credit on a port of the system's choosing
+// (read from its log, so no other program can take it first), its operator's commands, a raw
+// client, and a hand-rolled fake service that answers from a script.
 #pragma once
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -11,27 +13,19 @@
 
 #include "platform/net.h"
 #include "platform/process.h"
-
-// A fresh, empty folder under the system's temporary folder, removed at the end.
-class ScratchFolder {
-  public:
-    explicit ScratchFolder(const std::string& name);
-    ~ScratchFolder();
-    const std::filesystem::path& path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
-
-// Reads a whole text file ("" when missing).
-std::string ReadText(const std::string& path);
+#include "support/scratch.h"
 
 // The service binary: the one built with the tests, or BRINDLEMARK_CREDIT_SERVICE when set (to
 // measure another build, such as the release one).
 std::string CreditServicePath();
 
-// The real service, started on a free port with the database given.
+// Starts a server program that binds a port of the system's choosing and reports it on its
+// standard error as "listening on 127.0.0.1:N"; the error output goes to `logPath`. Returns
+// NoProcess (and stops the program) when no port is reported within ten seconds.
+ProcessId StartListeningProgram(const std::vector<std::string>& argv, const std::string& logPath,
+                                uint16_t* port);
+
+// The real service, serving the database given.
 class ServiceProcess {
   public:
     ServiceProcess(const std::string& dbPath, const std::string& logPath);
@@ -54,6 +48,25 @@ struct CommandResult {
     std::string errors;
 };
 CommandResult RunCreditCommand(const std::vector<std::string>& args, const ScratchFolder& folder);
+
+// The real service in a scratch folder of its own, with the operator's commands run against it.
+class RunningCreditService {
+  public:
+    RunningCreditService();
+    bool ok() const { return service_.started(); }
+    uint16_t port() const { return service_.port(); }
+    // Runs `brindlemark-credit args...` (with --port or --db added as the command needs) and
+    // returns its exit code; its standard output is kept in output().
+    int Run(const std::vector<std::string>& args);
+    const std::string& output() const { return output_; }
+    // A coin: `brindlemark-credit insert pence`.
+    bool Insert(int pence) { return Run({"insert", std::to_string(pence)}) == 0; }
+
+  private:
+    ScratchFolder folder_{"credit"};
+    ServiceProcess service_;
+    std::string output_;
+};
 
 // One client connection speaking raw bytes, for what the game's link never sends.
 class RawClient {
@@ -87,9 +100,19 @@ class FakeCreditService {
     explicit FakeCreditService(std::vector<FakeStep> script,
                                FakeStep fallback = FakeStep{FakeStep::Answer, "FAIL,0\r", 0, 0},
                                int64_t credit = 0, int64_t bank = 0);
+    // Listens on the port given (the cabinet's own, say; 0: one of the system's choosing) and answers each line with what
+    // `reply` returns for it (nothing when it returns "" or is not given).
+    explicit FakeCreditService(uint16_t port = 0,
+                               std::function<std::string(const std::string&)> reply = nullptr);
     ~FakeCreditService();
+    // False when the port could not be taken.
+    bool ok() const { return listener_ != InvalidSocket; }
     uint16_t port() const { return port_; }
     std::vector<std::string> Lines();
+    // Every line received, joined.
+    std::string received();
+    // True once a client has closed its connection.
+    bool clientClosed() const { return clientClosed_; }
     // The balances the Book steps keep.
     int64_t credit() const { return credit_; }
     int64_t bank() const { return bank_; }
@@ -100,6 +123,8 @@ class FakeCreditService {
     std::string Booked(const std::string& line);
     std::vector<FakeStep> script_;
     FakeStep fallback_;
+    std::function<std::string(const std::string&)> reply_;
+    std::atomic<bool> clientClosed_{false};
     std::atomic<int64_t> credit_;
     std::atomic<int64_t> bank_;
     std::atomic<int> connections_{0};
