@@ -160,13 +160,13 @@ bool TakeStake() {
 
 void CountStake(uint16_t bank) {
     AddToBalance(0, -(GameStake * 25) / 100.0f);
-    BumpCounter(0);
+    BumpCounter(CounterGamesBought);
     if (bank < 500)
-        BumpCounter(36);
+        BumpCounter(CounterBoughtWithBankUnder500);
     else if (bank < 1000)
-        BumpCounter(37);
+        BumpCounter(CounterBoughtWithBank500To999);
     else
-        BumpCounter(38);
+        BumpCounter(CounterBoughtWithBank1000Up);
 }
 
 namespace {

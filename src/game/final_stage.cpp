@@ -2,7 +2,7 @@
 #include "core/timing.h"
 #include "display/display.h"
 #include "game/draw.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/journal.h"
 #include "game/outside.h"
 #include "game/panels.h"
@@ -141,7 +141,7 @@ void RunFinalQuestions(int i, bool over) {
     Present();
     WaitOrTouch(3000);
     if (!won) {
-        BumpCounter(26);
+        BumpCounter(CounterFinalsLostWithoutBigTeamBeaten);
         gGameSession.WinAmount = 0;
         return;
     }

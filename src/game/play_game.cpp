@@ -3,7 +3,7 @@
 #include "credit/link.h"
 #include "display/display.h"
 #include "game/draw.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/final_stage.h"
 #include "game/game.h"
 #include "game/journal.h"

@@ -6,7 +6,7 @@
 #include "game/answer_clock.h"
 #include "game/buttons.h"
 #include "game/draw.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/final_stage.h"
 #include "game/helps.h"
 #include "game/journal.h"
@@ -128,7 +128,7 @@ uint8_t QuestionRound(bool final, int32_t grade) {
     uint8_t result = 1;
     bool retryUsed = false;
     bool done = false;
-    BumpCounter(9);
+    BumpCounter(CounterQuestionsPut);
     DrawMessagePanel(PanelQuestion);
     DrawAnswerButtons(1, 1);
     StartAnswerClock(AnswerTimeMs, false);
@@ -168,7 +168,7 @@ uint8_t QuestionRound(bool final, int32_t grade) {
             // resumes the game past this question rather than putting another.
             bool secondTry = gGameSession.RetryOffered && !right && !retryUsed;
             if (!secondTry) {
-                if (!right) BumpCounter(10);
+                if (!right) BumpCounter(CounterWrongAnswers);
                 JournalVerdictGiven(answer == 1 ? "true" : "false", right);
             }
             if (secondTry) {

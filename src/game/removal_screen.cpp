@@ -2,7 +2,7 @@
 #include "core/timing.h"
 #include "display/display.h"
 #include "game/draw.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/outside.h"
 #include "game/panels.h"
 #include "game/removal.h"

@@ -23,8 +23,6 @@ constexpr const char* Trailer = " - Inf File Written ";
 constexpr float BandThresholds[6] = {1000.0f, 600.0f, 200.0f, -400.0f, -800.0f, -1000.0f};
 constexpr int16_t GradeTable[7][4] = {{0, 0, 0, 0}, {0, 0, 0, 1}, {0, 0, 1, 2}, {1, 2, 3, 3},
                                       {2, 3, 3, 4}, {3, 3, 4, 4}, {4, 4, 4, 4}};
-constexpr int PrizeCounterValues[15] = {50,  100, 150, 200,  300,  400,  500, 600,
-                                        700, 800, 900, 1000, 1200, 1600, 2000};
 
 void PutLittle32(uint8_t* out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(v >> (8 * i));
@@ -173,16 +171,16 @@ bool SaveAuditRecord() {
     return true;
 }
 
-void BumpCounter(unsigned id) {
+void BumpCounter(AuditCounter id) {
     if (id < AuditCounterCount) gAuditRecord.counter[id] += 1;
 }
 
-void AddToCounter(unsigned id, int16_t amount) {
+void AddToCounter(AuditCounter id, int16_t amount) {
     if (id < AuditCounterCount) gAuditRecord.counter[id] += amount;
 }
 
 int32_t GamesBought() {
-    return gAuditRecord.counter[0];
+    return gAuditRecord.counter[CounterGamesBought];
 }
 
 void AddToBalance(int index, float amount) {
@@ -210,12 +208,12 @@ int PayoutBand() {
 void RecordGameResult(int prize) {
     if (prize == 0) return;
     int band = PayoutBand();
-    AddToCounter(static_cast<unsigned>(band + 28), static_cast<int16_t>(prize));
-    AddToCounter(27, static_cast<int16_t>(prize));
-    BumpCounter(35);
+    AddToCounter(CounterAt(CounterPrizeValueAtBand, band), static_cast<int16_t>(prize));
+    AddToCounter(CounterPrizeValueWon, static_cast<int16_t>(prize));
+    BumpCounter(CounterGamesWon);
     AddToBalance(0, static_cast<float>(prize));
-    for (int i = 0; i < 15; ++i)
-        if (PrizeCounterValues[i] == prize) BumpCounter(static_cast<unsigned>(11 + i));
+    for (int i = 0; i < AuditPrizeCount; ++i)
+        if (AuditPrizeValues[i] == prize) BumpCounter(CounterAt(CounterGamesWonWithPrize, i));
 }
 
 int PickWinPlan(int32_t gamesBought) {

@@ -8,6 +8,32 @@ constexpr const char* AuditRecordPath = "data\\pellwarden.rec";
 constexpr int AuditCounterCount = 42;
 constexpr int AuditHeadSize = 176;
 
+// The counters' places in the record. Ranges run by payout band (0 to 6) or by prize (the
+// prizes of AuditPrizeValues, in that order).
+enum AuditCounter : unsigned {
+    CounterGamesBought = 0,
+    CounterGamesStartedAtBand = 1,  // 1 to 7: games started, by payout band
+    CounterQuestionsPut = 9,
+    CounterWrongAnswers = 10,
+    CounterGamesWonWithPrize = 11,  // 11 to 25: games won, by prize
+    CounterFinalsLostWithoutBigTeamBeaten = 26,
+    CounterPrizeValueWon = 27,
+    CounterPrizeValueAtBand = 28,  // 28 to 34: prize value won, by payout band
+    CounterGamesWon = 35,
+    CounterBoughtWithBankUnder500 = 36,
+    CounterBoughtWithBank500To999 = 37,
+    CounterBoughtWithBank1000Up = 38,
+    CounterSecondsOfPlay = 39,
+};
+// The prizes a game can be won with, in the order of their counters (pence).
+constexpr int AuditPrizeCount = 15;
+constexpr int AuditPrizeValues[AuditPrizeCount] = {50,  100, 150, 200,  300,  400,  500, 600,
+                                                   700, 800, 900, 1000, 1200, 1600, 2000};
+// The counter of a range, at its offset (a band, or a prize's index).
+constexpr AuditCounter CounterAt(AuditCounter range, int offset) {
+    return static_cast<AuditCounter>(range + static_cast<unsigned>(offset));
+}
+
 struct AuditRecord {
     float balance[2];
     int32_t counter[AuditCounterCount];
@@ -30,8 +56,8 @@ bool SaveAuditRecord();
 // Clears the record and the plan in memory (start of a run, and tests).
 void ResetAuditRecord();
 
-void BumpCounter(unsigned id);
-void AddToCounter(unsigned id, int16_t amount);
+void BumpCounter(AuditCounter id);
+void AddToCounter(AuditCounter id, int16_t amount);
 int32_t GamesBought();
 void AddToBalance(int index, float amount);
 void AddWholeToBalance(int index, int16_t amount);

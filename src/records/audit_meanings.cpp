@@ -2,33 +2,52 @@
 
 #include <cstdio>
 
+#include "records/audit.h"
+
+namespace {
+// The counters that are one of their own; the ranges are named below.
+struct SingleMeaning {
+    AuditCounter id;
+    const char* meaning;
+};
+constexpr SingleMeaning kSingles[] = {
+    {CounterGamesBought, "games bought"},
+    {CounterQuestionsPut, "questions put"},
+    {CounterWrongAnswers, "wrong answers"},
+    {CounterFinalsLostWithoutBigTeamBeaten, "final stages lost without a big team beaten"},
+    {CounterPrizeValueWon, "total prize value won (pence)"},
+    {CounterGamesWon, "games won"},
+    {CounterBoughtWithBankUnder500, "games bought with the bank under 5.00 pounds"},
+    {CounterBoughtWithBank500To999, "games bought with the bank at 5.00 to 9.99 pounds"},
+    {CounterBoughtWithBank1000Up, "games bought with the bank at 10.00 pounds or more"},
+};
+constexpr int kBands = 7;
+
+bool InRange(int id, AuditCounter first, int count) {
+    return id >= static_cast<int>(first) && id < static_cast<int>(first) + count;
+}
+}  // namespace
+
 std::string AuditCounterMeaning(int id) {
-    static const int prizes[15] = {50,  100, 150, 200,  300,  400,  500, 600,
-                                   700, 800, 900, 1000, 1200, 1600, 2000};
     char text[96];
-    if (id == 0) return "games bought";
-    if (id >= 1 && id <= 7) {
-        std::snprintf(text, sizeof text, "games started at payout band %d", id - 1);
+    for (const SingleMeaning& single : kSingles)
+        if (id == static_cast<int>(single.id)) return single.meaning;
+    if (InRange(id, CounterGamesStartedAtBand, kBands)) {
+        std::snprintf(text, sizeof text, "games started at payout band %d",
+                      id - CounterGamesStartedAtBand);
         return text;
     }
-    if (id == 8 || id == 40 || id == 41) return "reserved";
-    if (id == 9) return "questions put";
-    if (id == 10) return "wrong answers";
-    if (id >= 11 && id <= 25) {
-        int p = prizes[id - 11];
+    if (InRange(id, CounterGamesWonWithPrize, AuditPrizeCount)) {
+        int p = AuditPrizeValues[id - CounterGamesWonWithPrize];
         std::snprintf(text, sizeof text, "games won with a prize of %d.%02d pounds", p / 100,
                       p % 100);
         return text;
     }
-    if (id == 26) return "final stages lost without a big team beaten";
-    if (id == 27) return "total prize value won (pence)";
-    if (id >= 28 && id <= 34) {
-        std::snprintf(text, sizeof text, "prize value won at payout band %d (pence)", id - 28);
+    if (InRange(id, CounterPrizeValueAtBand, kBands)) {
+        std::snprintf(text, sizeof text, "prize value won at payout band %d (pence)",
+                      id - CounterPrizeValueAtBand);
         return text;
     }
-    if (id == 35) return "games won";
-    if (id == 36) return "games bought with the bank under 5.00 pounds";
-    if (id == 37) return "games bought with the bank at 5.00 to 9.99 pounds";
-    if (id == 38) return "games bought with the bank at 10.00 pounds or more";
+    if (id == 8 || id == 40 || id == 41) return "reserved";
     return "seconds of play";
 }

@@ -2,8 +2,10 @@
 #pragma once
 #include <cstdint>
 
-constexpr int32_t ClickEffect = 3;
-constexpr int32_t RulesEffect = 8;
+#include "sound/effect_ids.h"
+
+constexpr int32_t ClickEffect = EffectButton;
+constexpr int32_t RulesEffect = EffectMumbling;
 
 struct MenuSounds {
     bool (*playMainTune)(int32_t fromMs, int32_t lengthMs);  // a running loop is left as it is

@@ -62,7 +62,7 @@ void RunMainLoop() {
 }  // namespace
 
 void PlayPaidGame() {
-    BumpCounter(static_cast<unsigned>(PayoutBand() + 1));
+    BumpCounter(CounterAt(CounterGamesStartedAtBand, PayoutBand()));
     uint32_t started = timeGetTime();
     gStartup.playGame();
     uint32_t ended = timeGetTime();
@@ -70,7 +70,7 @@ void PlayPaidGame() {
 }
 
 void FinishGame(int32_t prize, int16_t seconds) {
-    AddToCounter(39, seconds);
+    AddToCounter(CounterSecondsOfPlay, seconds);
     RecordGameResult(prize);
     if (!SaveAuditRecord() && JournalEnabled())
         WriteLog("Audit record: could not be written after game %lld\n",

@@ -14,8 +14,8 @@ class AuditToolTest : public ::testing::Test {
     void SetUp() override {
         ResetAuditRecord();
         SetLocalTimeOverride(LocalTime{2026, 11, 30, 9, 0, 0});
-        for (int i = 0; i < 8; ++i) BumpCounter(0);
-        AddToCounter(27, 450);
+        for (int i = 0; i < 8; ++i) BumpCounter(CounterGamesBought);
+        AddToCounter(CounterPrizeValueWon, 450);
         AddToBalance(0, -650.0f);  // band 4
         SaveAuditRecord();
     }

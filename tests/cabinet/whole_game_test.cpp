@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "cabinet/cabinet_support.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/panels.h"
 #include "game/session.h"
 #include "platform/signals.h"

@@ -24,7 +24,7 @@ std::mt19937 gChooser;
 bool BuyGameWithRandomPlays() {
     if (gGamesLeft-- <= 0) return false;
     AddToBalance(0, -(GameStake * 25) / 100.0f);
-    BumpCounter(0);
+    BumpCounter(CounterGamesBought);
     ScriptPlays(RandomPlays(gChooser));
     return true;
 }

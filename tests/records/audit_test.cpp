@@ -38,8 +38,8 @@ class AuditTest : public ::testing::Test {
 
 TEST_F(AuditTest, FirstSaveWritesHeadBannerAndTodaysDate) {
     AddToBalance(0, -12.5f);
-    BumpCounter(0);
-    AddToCounter(39, -3);
+    BumpCounter(CounterGamesBought);
+    AddToCounter(CounterSecondsOfPlay, -3);
     gAuditRecord.balance[1] = 2.0f;
     SaveAuditRecord();
     std::vector<uint8_t> bytes = ReadBytes("data/pellwarden.rec");
@@ -66,7 +66,7 @@ TEST_F(AuditTest, FirstSaveWritesHeadBannerAndTodaysDate) {
 TEST_F(AuditTest, DateOfFirstWritingIsCarriedOver) {
     SaveAuditRecord();
     SetLocalTimeOverride(LocalTime{2027, 12, 31, 23, 59, 59});
-    BumpCounter(5);
+    BumpCounter(CounterAt(CounterGamesStartedAtBand, 4));
     SaveAuditRecord();
     SaveAuditRecord();
     std::vector<uint8_t> bytes = ReadBytes("data/pellwarden.rec");
@@ -86,7 +86,7 @@ TEST_F(AuditTest, FileEndingWithoutDateTakesToday) {
 
 TEST_F(AuditTest, SaveAndLoadRoundTrip) {
     for (unsigned i = 0; i < AuditCounterCount; ++i)
-        AddToCounter(i, static_cast<int16_t>(i * 7 - 100));
+        AddToCounter(static_cast<AuditCounter>(i), static_cast<int16_t>(i * 7 - 100));
     AddToBalance(0, 321.25f);
     AddToBalance(1, -7.5f);
     AuditRecord saved = gAuditRecord;
@@ -119,8 +119,8 @@ TEST_F(AuditTest, TenByteFileIsDeletedAndSixteenBytesAreRead) {
 // good copy; with the copy spoilt too, or no checksum file at all, the record is read as it
 // stands. The record's own bytes never change shape.
 TEST_F(AuditTest, ASpoiltRecordIsPutBackFromItsLastGoodCopy) {
-    AddToCounter(0, 12);
-    AddToCounter(27, 450);
+    AddToCounter(CounterGamesBought, 12);
+    AddToCounter(CounterPrizeValueWon, 450);
     AddToBalance(0, -88.5f);
     AuditRecord saved = gAuditRecord;
     ASSERT_TRUE(SaveAuditRecord());
@@ -204,9 +204,9 @@ TEST_F(AuditTest, GameResultCountsAPrizeInOrder) {
 
 TEST_F(AuditTest, CounterIdsBeyondTheTableChangeNothing) {
     AuditRecord before = gAuditRecord;
-    BumpCounter(42);
-    AddToCounter(42, 5);
-    AddToCounter(1000, 5);
+    BumpCounter(static_cast<AuditCounter>(42));
+    AddToCounter(static_cast<AuditCounter>(42), 5);
+    AddToCounter(static_cast<AuditCounter>(1000), 5);
     EXPECT_EQ(std::memcmp(&before, &gAuditRecord, sizeof before), 0);
 }
 
@@ -226,6 +226,28 @@ TEST_F(AuditTest, WinPlanBandsZeroAndSixAreFixed) {
         }
         EndWinPlan();
     }
+}
+
+TEST_F(AuditTest, WinPlanFillsItsThirdAndFourthGradesInSwappedOrder) {
+    // The first four grades repeat the last four (drawn in the row's order from s), except that
+    // the third and fourth change places.
+    float balance = -5000.0f;
+    while (PayoutBandOf(balance) != 2) balance += 10.0f;
+    int told = 0;
+    for (uint32_t seed = 0; seed < 40; ++seed) {
+        SeedRandom(seed);
+        gAuditRecord.balance[0] = balance;
+        ASSERT_EQ(PickWinPlan(0), 1);
+        ASSERT_EQ(gWinPlan.band, 2);
+        const int16_t* g = gWinPlan.grade;
+        EXPECT_EQ(g[0], g[4]);
+        EXPECT_EQ(g[1], g[5]);
+        EXPECT_EQ(g[2], g[7]) << "seed " << seed;
+        EXPECT_EQ(g[3], g[6]) << "seed " << seed;
+        if (g[2] != g[3]) ++told;
+        EndWinPlan();
+    }
+    EXPECT_GT(told, 0) << "no draw told the two orders apart";
 }
 
 TEST_F(AuditTest, WinPlanBandOneFollowsTheDraws) {

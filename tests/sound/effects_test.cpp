@@ -11,6 +11,7 @@
 #include "platform/debug.h"
 #include "platform/riff.h"
 #include "platform/sound_device.h"
+#include "sound/effect_ids.h"
 #include "sound/effects.h"
 #include "sound/sound_fx.h"
 #include "sound/wave_file.h"
@@ -19,14 +20,6 @@
 
 namespace {
 // Effect ids: their places in the effect list.
-constexpr uint8_t EffectButton = 3;
-constexpr uint8_t EffectTimer = 5;
-constexpr uint8_t EffectMumbling = 8;
-constexpr uint8_t EffectCorrect = 9;
-constexpr uint8_t EffectGlass = 25;
-constexpr uint8_t EffectJoker = 40;
-constexpr uint8_t EffectSkip = 41;
-constexpr uint8_t EffectAnswerBuildUp = 44;
 
 std::vector<std::string> gMessages;
 

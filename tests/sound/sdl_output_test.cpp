@@ -11,6 +11,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/sound_device.h"
+#include "sound/effect_ids.h"
 #include "sound/effects.h"
 #include "sound/mp3_files.h"
 #include "sound/music_track.h"
@@ -19,7 +20,6 @@
 
 namespace {
 // The button click's effect id: its place in the effect list.
-constexpr uint8_t EffectButton = 3;
 
 // Power of one frequency in a stretch of the left channel (Goertzel), relative to full scale.
 double TonePower(const std::vector<int16_t>& s, size_t from, size_t frames, double hz) {

@@ -5,7 +5,7 @@
 #include "core/messages.h"
 #include "core/random.h"
 #include "game/answer_clock.h"
-#include "game/effects.h"
+#include "sound/effect_ids.h"
 #include "game/outside.h"
 #include "game/packs.h"
 #include "game/panels.h"
