@@ -10,7 +10,12 @@ namespace fs = std::filesystem;
 ScratchFolder::ScratchFolder(const std::string& name) {
     std::string pattern =
         (fs::temp_directory_path() / ("brindlemark-" + name + "-XXXXXX")).string();
-    if (mkdtemp(pattern.data())) path_ = pattern;
+    if (!mkdtemp(pattern.data())) return;
+    path_ = pattern;
+    // Readable by others, as an ordinary folder: services started as their own user (the
+    // private PostgreSQL cluster) work inside it.
+    fs::permissions(path_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
 }
 
 ScratchFolder::~ScratchFolder() {
