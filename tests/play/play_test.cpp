@@ -28,6 +28,7 @@
 #include "game/panels.h"
 #include "game/session.h"
 #include "platform/net.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -241,9 +242,9 @@ class CabinetOnDesktop : public testing::Test {
         if (Listening(CabinetPort))
             GTEST_SKIP() << "another credit service holds 127.0.0.1:" << CabinetPort;
 
-        char pattern[] = "/tmp/brindlemark-play-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        scratch_ = pattern;
+        folder_ = std::make_unique<ScratchFolder>("play");
+        scratch_ = folder_->path();
+        ASSERT_FALSE(scratch_.empty());
         work_ = scratch_ / "work";
         fs::create_directories(work_);
         // The pictures and sounds are only read; the packs are the test's own.
@@ -254,7 +255,7 @@ class CabinetOnDesktop : public testing::Test {
         ASSERT_TRUE(screen_.Load(BRINDLEMARK_STAGE_DIR)) << screen_.why();
 
         ASSERT_TRUE(service_.Start(
-            {BRINDLEMARK_CREDIT_BINARY, "serve", "--db", (scratch_ / "credit.db").string()},
+            {CREDIT_SERVICE_PATH, "serve", "--db", (scratch_ / "credit.db").string()},
             scratch_.string(), {}, {}, (scratch_ / "credit.log").string()));
         start = std::chrono::steady_clock::now();
         while (!Listening(CabinetPort) && service_.Running() && Seconds(start) < 20) Pause(50);
@@ -272,9 +273,7 @@ class CabinetOnDesktop : public testing::Test {
                 RunCommand("tail -n 40 '" + (scratch_ / "game.out").string() + "'", status);
             std::printf("the game's output ends:\n%s\n", out.c_str());
             std::printf("kept the cabinet's folder for inspection: %s\n", scratch_.c_str());
-        } else {
-            std::error_code ignored;
-            fs::remove_all(scratch_, ignored);
+            folder_->Keep();
         }
     }
 
@@ -529,12 +528,13 @@ class CabinetOnDesktop : public testing::Test {
     std::optional<std::pair<int, int>> barTouch_;
     CabinetScreen screen_;
     ChildProcess service_, game_;
+    std::unique_ptr<ScratchFolder> folder_;
     fs::path scratch_, work_;
     std::set<std::string> kept_;
 };
 
 TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
-    std::string coin = Operator(BRINDLEMARK_CREDIT_BINARY, "insert 100");
+    std::string coin = Operator(CREDIT_SERVICE_PATH, "insert 100");
     EXPECT_NE(coin.find("credit now \xC2\xA3"
                         "1.00"),
               std::string::npos)
@@ -573,7 +573,7 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
     // The ledger: the coin, then the game's own connection took two stakes and paid one prize,
     // whole pounds to the bank and the rest to the credit.
     std::vector<LedgerRow> rows = ParseLedger(Operator(
-        BRINDLEMARK_CREDIT_BINARY, "ledger 100 --db '" + (scratch_ / "credit.db").string() + "'"));
+        CREDIT_SERVICE_PATH, "ledger 100 --db '" + (scratch_ / "credit.db").string() + "'"));
     ASSERT_GE(rows.size(), 3u);
     EXPECT_EQ(rows[0].request, "CADD");
     EXPECT_EQ(rows[0].amount, 100);
@@ -602,8 +602,8 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
     EXPECT_EQ(rows.back().bank, paid / 100 * 100);
 
     // The audit record agrees with the ledger.
-    std::string json = Operator(BRINDLEMARK_AUDIT_BINARY,
-                                "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
+    std::string json =
+        Operator(AUDIT_TOOL, "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
     std::map<int, long> counters = ParseAuditCounters(json);
     ASSERT_EQ(counters.size(), 42u) << json;
     EXPECT_EQ(counters[0] * 50, stakes) << "games bought";
@@ -624,7 +624,7 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
 // the same grid of teams (before the menu) with a fresh question and a full clock, and the game,
 // played on to its end, is counted once.
 TEST_F(CabinetOnDesktop, AGameStoppedMidQuestionResumesOnTheSameGrid) {
-    Operator(BRINDLEMARK_CREDIT_BINARY, "insert 50");
+    Operator(CREDIT_SERVICE_PATH, "insert 50");
     ASSERT_TRUE(StartGame());
     ASSERT_TRUE(WaitForPlayableMenu(120)) << "the menu with its play button never showed";
     Screenshot before;
@@ -671,8 +671,8 @@ TEST_F(CabinetOnDesktop, AGameStoppedMidQuestionResumesOnTheSameGrid) {
     GameSeen rest = PlayOneGame(false);
     ASSERT_TRUE(rest.backAtMenu) << rest.problem;
     EXPECT_FALSE(fs::exists(work_ / "data" / "game.journal"));
-    std::string json = Operator(BRINDLEMARK_AUDIT_BINARY,
-                                "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
+    std::string json =
+        Operator(AUDIT_TOOL, "'" + (work_ / "data" / "pellwarden.rec").string() + "' --json");
     std::map<int, long> counters = ParseAuditCounters(json);
     EXPECT_EQ(counters[0], 1) << "bought once";
     long started = 0;
@@ -682,8 +682,7 @@ TEST_F(CabinetOnDesktop, AGameStoppedMidQuestionResumesOnTheSameGrid) {
     // question on screen at a stop is not counted.
     EXPECT_EQ(counters[9], 5 + rest.questionsPut) << "questions put";
     EXPECT_EQ(counters[10], 1) << "wrong answers";
-    std::string recall =
-        Operator(BRINDLEMARK_AUDIT_BINARY, "recall --folder '" + work_.string() + "' --json");
+    std::string recall = Operator(AUDIT_TOOL, "recall --folder '" + work_.string() + "' --json");
     EXPECT_NE(recall.find("\"resumed\": 2"), std::string::npos) << recall;
     EXPECT_NE(recall.find("\"seq\": 1"), std::string::npos) << recall;
 }
@@ -715,7 +714,7 @@ const ScreenCase ScreenCases[] = {
 // and Main Menu ends the program.
 TEST_F(CabinetOnDesktop, TheWholePictureAndItsTouchesOnEveryScreenSize) {
     // The menu shows the same credit on every screen: the stake of each game played is put back.
-    Operator(BRINDLEMARK_CREDIT_BINARY, "insert 50");
+    Operator(CREDIT_SERVICE_PATH, "insert 50");
     Screenshot reference;
     for (const ScreenCase& c : ScreenCases) {
         const std::string name = std::to_string(c.width) + "x" + std::to_string(c.height) +
@@ -779,7 +778,7 @@ TEST_F(CabinetOnDesktop, TheWholePictureAndItsTouchesOnEveryScreenSize) {
             EXPECT_EQ(lost.panelAfterBarTouch, PanelOpening2) << "a press in a bar was a touch";
         }
         ExpectMainMenuEnds();
-        Operator(BRINDLEMARK_CREDIT_BINARY, "insert 50");
+        Operator(CREDIT_SERVICE_PATH, "insert 50");
         if (HasFailure()) return;
     }
 }

@@ -20,7 +20,7 @@ ScratchFolder::ScratchFolder(const std::string& name) {
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;
-    if (!path_.empty()) fs::remove_all(path_, ignored);
+    if (!path_.empty() && !keep_) fs::remove_all(path_, ignored);
 }
 
 ScratchDir::ScratchDir() : old_(fs::current_path()) {

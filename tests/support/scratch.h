@@ -14,9 +14,12 @@ class ScratchFolder {
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const std::filesystem::path& path() const { return path_; }
     std::string File(const std::string& name) const { return (path_ / name).string(); }
+    // Leaves the folder in place at the end, for a failed test's files to be looked at.
+    void Keep() { keep_ = true; }
 
   private:
     std::filesystem::path path_;
+    bool keep_ = false;
 };
 
 // A scratch folder that is the working directory while it lives.
