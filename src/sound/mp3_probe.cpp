@@ -94,18 +94,19 @@ bool ReadVbri(const uint8_t* frame, const uint8_t* end, VbrHeader& v) {
         sizes[i] = static_cast<double>(value) * std::max<uint16_t>(scale, 1);
         total += sizes[i];
     }
-    if (bytes == 0) bytes = static_cast<uint32_t>(total);
-    if (frames == 0 || bytes == 0) return true;
+    // The stream's size, or else the sum of the entries (which may be past 32 bits).
+    const double streamBytes = bytes != 0 ? static_cast<double>(bytes) : total;
+    if (frames == 0 || streamBytes <= 0) return true;
     // Each entry spans framesPerEntry frames: find where each percent of the frames begins.
     double before = 0;
     size_t entry = 0;
     for (int percent = 0; percent < 100; ++percent) {
-        double target = frames * percent / 100.0 / framesPerEntry;  // in entries
+        double target = static_cast<double>(frames) * percent / 100.0 / framesPerEntry;  // entries
         while (entry + 1 < entries && entry + 1 <= target) before += sizes[entry++];
         double within = std::clamp(target - static_cast<double>(entry), 0.0, 1.0);
         double position = before + within * sizes[entry];
         v.table[percent] =
-            static_cast<uint8_t>(std::min(255.0, std::floor(position * 256.0 / bytes)));
+            static_cast<uint8_t>(std::min(255.0, std::floor(position * 256.0 / streamBytes)));
     }
     v.haveTable = true;
     return true;
