@@ -1,13 +1,12 @@
-// The cabinet's credit link against a fake service that answers each request with the next piece
-// of arbitrary bytes: replies cut at any point, run together, empty, over-long or junk, and the
-// connection closed when the pieces run out. The link's requests are those the game makes.
-#include <atomic>
+// The cabinet's credit link against a fake service of arbitrary bytes: replies cut at any point,
+// run together, empty, over-long, junk or late, bytes that come between two exchanges, and the
+// connection closed when the bytes run out. The link's requests are those the game makes, over a
+// real loopback connection; the fake serves its end in the same thread, just before each receive
+// of the link, so that nothing waits on a clock.
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "credit/link.h"
@@ -17,15 +16,24 @@
 #include "records/audit.h"
 
 namespace {
-// The fake service: answers each request with the next piece, and sends the next piece anyway
-// when no request has come for 5 ms, so that a link waiting for more of a reply is never kept to
-// its time-out. A connection made again (to settle a late stake or prize) takes the pieces that
-// are left. Once they run out it answers as a plain service would, with nothing booked.
-struct FakeService {
-    SocketHandle listener;
-    std::vector<std::string> pieces;
-    std::atomic<bool> done{false};
+// A piece of the fake's bytes goes out either as the reply to the next request, or unasked once
+// the link has tried to receive `after` more times (a late reply, or bytes run together with the
+// one before). A connection made again (to settle a late stake or prize) takes the pieces that
+// are left. Once they run out the fake answers as a plain service would, with nothing booked.
+struct Piece {
+    bool unasked;
+    int after;
+    std::string bytes;
 };
+
+struct FakeService {
+    SocketHandle listener = InvalidSocket;
+    SocketHandle peer = InvalidSocket;
+    std::vector<Piece> pieces;
+    size_t next = 0;
+    int receives = 0;  // the link's receives since the last piece went out
+};
+FakeService gFake;
 
 std::string PlainAnswer(std::string_view request) {
     if (request.empty() || request.substr(0, 4) == "TERM") return "";
@@ -34,62 +42,62 @@ std::string PlainAnswer(std::string_view request) {
     return "FAIL,0\r";
 }
 
-void AnswerWithPieces(FakeService& service) {
-    SocketHandle peer = InvalidSocket;
-    size_t next = 0;
-    std::string unanswered;  // the last request that got no bytes back
-    while (!service.done) {
-        SocketWait waits[2] = {{service.listener, false}, {peer, false}};
-        const int ready = WaitForSockets(waits, peer == InvalidSocket ? 1 : 2, 5);
-        if (waits[0].ready) {
-            SocketHandle again = AcceptConnection(service.listener, nullptr);
-            if (again != InvalidSocket) {
-                CloseSocket(peer);
-                peer = again;
-            }
-        }
-        if (peer == InvalidSocket) continue;
-        char request[256];
-        long n = 0;
-        if (waits[1].ready) {
-            n = ReadAvailable(peer, request, sizeof request);
-            if (n == 0 || n == -1) {
-                CloseSocket(peer);
-                peer = InvalidSocket;
-                continue;
-            }
-        } else if (ready > 0) {
-            continue;
-        }
-        std::string answer = next < service.pieces.size() ? service.pieces[next++]
-                             : n > 0
-                                 ? PlainAnswer(std::string_view(request, static_cast<size_t>(n)))
-                                 : "";
-        if (!answer.empty()) SendOnSocket(peer, answer.data(), answer.size());
+void CloseFakePeer() {
+    CloseSocket(gFake.peer);
+    gFake.peer = InvalidSocket;
+}
+
+// Runs before every receive of the link: takes a connection made since, reads the request that
+// came, and sends what is due.
+void ServeBeforeReceive(SocketHandle, int) {
+    FakeService& fake = gFake;
+    for (SocketHandle again; (again = AcceptConnection(fake.listener, nullptr)) != InvalidSocket;) {
+        CloseFakePeer();
+        fake.peer = again;
     }
-    CloseSocket(peer);
+    if (fake.peer == InvalidSocket) return;
+    char request[256];
+    const long n = ReadAvailable(fake.peer, request, sizeof request);
+    if (n == 0 || n == -1) return CloseFakePeer();
+    ++fake.receives;
+    std::string answer;
+    while (fake.next < fake.pieces.size()) {
+        const Piece& piece = fake.pieces[fake.next];
+        if (piece.unasked ? fake.receives <= piece.after : n <= 0) break;
+        answer += piece.bytes;
+        ++fake.next;
+        fake.receives = 0;
+        if (!piece.unasked) break;
+    }
+    if (answer.empty() && fake.next == fake.pieces.size() && n > 0)
+        answer = PlainAnswer(std::string_view(request, static_cast<size_t>(n)));
+    if (!answer.empty()) SendOnSocket(fake.peer, answer.data(), answer.size());
 }
 }  // namespace
 
 FUZZ_TARGET(Link) {
     EnterFuzzFolder();
-    static SocketHandle listener = ListenOnLoopback(0);
-    if (listener == InvalidSocket) std::abort();
-    // A reply is waited for 20 ms (a few of the fake's pieces), a late one a few milliseconds
-    // more, and the balances are asked again once: a peer that never answers costs little.
-    CreditReplyTimeoutMs = 20;
-    CreditLateReplyMs = 5;
+    if (gFake.listener == InvalidSocket) gFake.listener = ListenOnLoopback(0);
+    if (gFake.listener == InvalidSocket) std::abort();
+    // Only bytes already sent count as a reply (the fake sends before the link looks), late ones
+    // included, and the balances are asked again once.
+    CreditReplyTimeoutMs = 0;
+    CreditLateReplyMs = 0;
     CreditReconnectMs = 0;
     FuzzInput in(data, size);
     std::vector<uint8_t> ops;
     for (int n = 1 + in.Byte() % 8; n > 0; --n) ops.push_back(in.Byte());
-    FakeService fake;
-    fake.listener = listener;
-    while (in.Left() > 0 && fake.pieces.size() < 16)
-        fake.pieces.emplace_back(in.Take(in.U16() % 5000));
+    gFake.pieces.clear();
+    gFake.next = 0;
+    gFake.receives = 0;
+    while (in.Left() > 0 && gFake.pieces.size() < 16) {
+        const uint8_t when = in.Byte();
+        gFake.pieces.push_back(
+            Piece{(when & 0x80) != 0, when & 3, std::string(in.Take(in.U16() % 5000))});
+    }
 
-    CreditServicePort = SocketLocalPort(listener);
-    std::thread service(AnswerWithPieces, std::ref(fake));
+    CreditServicePort = SocketLocalPort(gFake.listener);
+    gBeforeSocketReceive = ServeBeforeReceive;
     if (!CreateCreditSocket() || !ConnectCreditService()) std::abort();
 
     ResetAuditRecord();
@@ -124,8 +132,13 @@ FUZZ_TARGET(Link) {
             std::abort();
     }
     SendTerm();
+    gBeforeSocketReceive = nullptr;
+    // The fake's end closes first, and any connection it never took with it.
+    CloseFakePeer();
+    for (SocketHandle left; (left = AcceptConnection(gFake.listener, nullptr)) != InvalidSocket;)
+        CloseSocket(left);
     CloseCreditLink();
-    fake.done = true;
-    service.join();
+    // Nothing of the input is kept: an input that keeps memory is run again to look for a leak.
+    gFake.pieces.clear();
     return 0;
 }

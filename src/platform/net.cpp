@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+void (*gBeforeSocketReceive)(SocketHandle, int) = nullptr;
+
 namespace {
 bool gFailNextOpen = false;
 }
@@ -49,6 +51,7 @@ long SendOnSocket(SocketHandle s, const void* data, size_t length) {
 
 long ReceiveOnSocket(SocketHandle s, void* buffer, size_t capacity, int timeoutMs) {
     if (s < 0) return -1;
+    if (gBeforeSocketReceive) gBeforeSocketReceive(s, timeoutMs);
     pollfd p{s, POLLIN, 0};
     int rc;
     do {

@@ -23,3 +23,6 @@ void PauseBeforeRetry(int ms);
 
 // Tests: make the next OpenTcpSocket fail.
 void InjectSocketFault(bool failNextOpen);
+// Tests: called at the start of every ReceiveOnSocket, so that a peer served in the same thread
+// can send its bytes before they are waited for.
+extern void (*gBeforeSocketReceive)(SocketHandle socket, int timeoutMs);
