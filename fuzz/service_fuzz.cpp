@@ -78,19 +78,21 @@ FUZZ_TARGET(Service) {
     std::string stream, pending;
     std::vector<std::string> replies;
     LinesResult result = LinesResult::Open;
-    while (result == LinesResult::Open) {
-        if (pending.find('\n') == std::string::npos) {
-            if (in.Left() == 0) break;
-            std::string_view read = in.Take(1 + in.Byte() % 96);
-            stream.append(read);
-            pending.append(read);
-        }
+    {
         QuietLog quiet;
-        auto send = [&replies](const std::string& reply) {
-            replies.push_back(reply);
-            return true;
-        };
-        result = AnswerLines(store, pending, "127.0.0.1:1", send, 8);
+        while (result == LinesResult::Open) {
+            if (pending.find('\n') == std::string::npos) {
+                if (in.Left() == 0) break;
+                std::string_view read = in.Take(1 + in.Byte() % 96);
+                stream.append(read);
+                pending.append(read);
+            }
+            auto send = [&replies](const std::string& reply) {
+                replies.push_back(reply);
+                return true;
+            };
+            result = AnswerLines(store, pending, "127.0.0.1:1", send, 8);
+        }
     }
     if (result == LinesResult::SendFailed) std::abort();
 

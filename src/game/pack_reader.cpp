@@ -97,18 +97,22 @@ void ExpandPackText(const uint8_t* line, char* out) {
     out[n] = 0;
 }
 
+bool CountPackLines(PackEntry& row) {
+    if (!OpenPackFile(row.path)) return false;
+    int32_t n = 0;
+    while (!gPackReader.atEnd) {
+        ReadPackLine();
+        ++n;
+    }
+    row.lineCount = n > 0 ? n - 1 : 0;
+    ClosePack();
+    return true;
+}
+
 bool CheckQuestionPacks() {
     gPackReader.keyLength = MeasurePackKey();
-    for (PackEntry* row = PackTable; row->path; ++row) {
-        if (!OpenPackFile(row->path)) return false;
-        int32_t n = 0;
-        while (!gPackReader.atEnd) {
-            ReadPackLine();
-            ++n;
-        }
-        row->lineCount = n > 0 ? n - 1 : 0;
-        ClosePack();
-    }
+    for (PackEntry* row = PackTable; row->path; ++row)
+        if (!CountPackLines(*row)) return false;
     return true;
 }
 

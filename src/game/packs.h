@@ -52,6 +52,9 @@ uint8_t ScramblePackByte(uint8_t plain, int32_t offset, int32_t keyLength);
 
 // Opens every pack and counts its lines; false when one is missing.
 bool CheckQuestionPacks();
+// Opens one pack and counts its lines into its row (with the key CheckQuestionPacks measured);
+// false when it cannot be opened.
+bool CountPackLines(PackEntry& row);
 // Reads the next line of the open pack into the line buffer, unscrambled and zero-terminated.
 void ReadPackLine();
 // Turns an unscrambled line into display text: dictionary bytes expanded, "#" to the pound byte,
