@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "core/messages.h"
+#include "core/random.h"
 #include "display/display.h"
 #include "game/answer_clock.h"
 #include "game/game.h"
@@ -16,10 +18,9 @@
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "records/audit.h"
-#include "core/random.h"
-#include "core/messages.h"
 
 namespace fs = std::filesystem;
 

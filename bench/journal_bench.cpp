@@ -7,13 +7,14 @@
 
 #include <filesystem>
 
+#include "core/random.h"
 #include "game/journal.h"
 #include "game/packs.h"
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "records/audit.h"
-#include "core/random.h"
 
 namespace fs = std::filesystem;
 

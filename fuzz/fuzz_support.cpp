@@ -11,6 +11,7 @@
 #include "platform/clock.h"
 #include "platform/display_device.h"
 #include "platform/files.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 
 namespace fs = std::filesystem;

@@ -12,6 +12,7 @@
 #include "credit/link.h"
 #include "credit/reconcile.h"
 #include "fuzz_support.h"
+#include "platform/headless.h"
 #include "platform/net_server.h"
 #include "records/audit.h"
 

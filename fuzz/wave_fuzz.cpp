@@ -5,6 +5,7 @@
 #include "fuzz_support.h"
 #include "platform/audio_mixer.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/sound_device.h"
 #include "sound/effects.h"
 #include "sound/sound_fx.h"

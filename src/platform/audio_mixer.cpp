@@ -1,43 +1,18 @@
 #include "platform/audio_mixer.h"
 
-#include <SDL.h>
-
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 #include "platform/backend.h"
 #include "platform/clock.h"
-#include "platform/sdl_window.h"
+#include "platform/headless.h"
 
 namespace {
-// Limits that keep a long headless run from holding unbounded recordings.
-constexpr size_t RecordLimitSamples = 32u * 1024u * 1024u;
+// A limit that keeps a long headless run from holding an unbounded record of events.
 constexpr size_t EventLimit = 100000;
-// A headless catch-up never mixes more than this at once; a clock that jumps further (a test
-// choosing a new start) only loses time.
-constexpr uint32_t CatchUpLimitMs = 10000;
-
-std::mutex gOpenLock;
-
-void SdlAudioCallback(void*, Uint8* stream, int len) {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    AudioMixLocked(a, reinterpret_cast<int16_t*>(stream),
-                   static_cast<uint32_t>(len) / (MixerChannels * 2), false);
-}
 
 int16_t Clip16(int32_t v) {
     return static_cast<int16_t>(std::clamp(v, -32768, 32767));
-}
-
-bool AnythingActive(const AudioState& a) {
-    for (const auto& b : a.buffers)
-        if (b->playing) return true;
-    for (const auto& s : a.streams)
-        if (!s->paused && !s->queue.empty()) return true;
-    return false;
 }
 
 // Adds one effect buffer's next frames into the accumulator.
@@ -111,26 +86,9 @@ uint32_t MixStream(AudioState& a, WaveStream& s, int32_t* acc, uint32_t frames, 
     return i;
 }
 
-// Moves one effect buffer on by `frames` without mixing it: where MixBuffer would leave it.
-void AdvanceBuffer(AudioState& a, EffectBuffer& b, uint64_t frames) {
-    uint64_t total = b.device.size() / MixerChannels;
-    uint64_t end = b.position + frames;
-    if (b.looping && total > 0) {
-        b.position = end <= total ? end : (end - 1) % total + 1;
-        return;
-    }
-    if (end < total) {
-        b.position = end;
-        return;
-    }
-    if (b.position < total) b.position = total;
-    b.playing = false;
-    AudioNoteEvent(a, b.handle, SoundEventKind::Ended);
-}
+}  // namespace
 
-// Plays the wave outputs on by `frames` without recording them, so their buffers still come back
-// on time.
-void AdvanceStreams(AudioState& a, uint64_t frames) {
+void AudioAdvanceStreamsLocked(AudioState& a, uint64_t frames) {
     std::vector<int32_t> acc;
     while (frames > 0) {
         bool active = false;
@@ -145,51 +103,17 @@ void AdvanceStreams(AudioState& a, uint64_t frames) {
     }
 }
 
-void PumpLoop() {
-    AudioState& a = Audio();
-    std::unique_lock<std::mutex> hold(a.lock);
-    for (;;) {
-        if (a.streams.empty()) {
-            a.pumpWake.wait(hold);
-            continue;
-        }
-        AudioCatchUpLocked(a, ClockPeek());
-        hold.unlock();
-        std::this_thread::sleep_for(std::chrono::microseconds(300));
-        hold.lock();
-    }
-}
-}  // namespace
-
 void AudioNoteEvent(AudioState& a, SoundBufferHandle buffer, SoundEventKind kind) {
     if (a.events.size() < EventLimit) a.events.push_back({ClockPeek(), buffer, kind});
+}
+
+bool AudioEnsureOutput(AudioState& a) {
+    return CurrentBackend() == Backend::Headless || SdlAudioEnsureDevice(a);
 }
 
 AudioState& Audio() {
     static AudioState* state = new AudioState();
     return *state;
-}
-
-bool AudioEnsureOutput(AudioState& a) {
-    if (CurrentBackend() == Backend::Headless) return true;
-    std::lock_guard<std::mutex> hold(gOpenLock);
-    if (!a.sdlTried) {
-        a.sdlTried = true;
-        if (SdlEnsureSubsystem(SDL_INIT_AUDIO)) {
-            SDL_AudioSpec want{}, have{};
-            want.freq = static_cast<int>(MixerRate);
-            want.format = AUDIO_S16SYS;
-            want.channels = static_cast<Uint8>(MixerChannels);
-            want.samples = 1024;
-            want.callback = SdlAudioCallback;
-            SDL_AudioDeviceID id = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
-            if (id != 0) {
-                a.sdlDevice = id;
-                SDL_PauseAudioDevice(id, 0);
-            }
-        }
-    }
-    return a.sdlDevice != 0;
 }
 
 uint32_t AudioMixLocked(AudioState& a, int16_t* out, uint32_t frames, bool record) {
@@ -201,47 +125,6 @@ uint32_t AudioMixLocked(AudioState& a, int16_t* out, uint32_t frames, bool recor
         if (!s->paused) sounded = std::max(sounded, MixStream(a, *s, acc.data(), frames, record));
     for (size_t i = 0; i < acc.size(); ++i) out[i] = Clip16(acc[i]);
     return sounded;
-}
-
-void AudioCatchUpLocked(AudioState& a, uint32_t now) {
-    if (!a.headlessStarted) {
-        a.headlessStarted = true;
-        a.lastMixTime = now;
-        return;
-    }
-    int32_t elapsed = static_cast<int32_t>(now - a.lastMixTime);
-    if (elapsed <= 0) {
-        if (elapsed < 0) a.lastMixTime = now;  // the clock was set back: go on from there
-        return;
-    }
-    a.lastMixTime = now;
-    uint64_t thousandths =
-        static_cast<uint64_t>(std::min<uint32_t>(elapsed, CatchUpLimitMs)) * MixerRate +
-        a.frameRemainder;
-    uint64_t frames = thousandths / 1000;
-    a.frameRemainder = static_cast<uint32_t>(thousandths % 1000);
-    if (a.keepTimeOnly) {
-        for (auto& b : a.buffers)
-            if (b->playing) AdvanceBuffer(a, *b, frames);
-        AdvanceStreams(a, frames);
-        return;
-    }
-    int16_t chunk[1024 * MixerChannels];
-    while (frames > 0 && AnythingActive(a)) {
-        uint32_t n = static_cast<uint32_t>(std::min<uint64_t>(frames, 1024));
-        uint32_t sounded = AudioMixLocked(a, chunk, n, true);
-        if (a.mixed.size() + sounded * MixerChannels <= RecordLimitSamples)
-            a.mixed.insert(a.mixed.end(), chunk, chunk + sounded * MixerChannels);
-        frames -= n;
-    }
-}
-
-void AudioWakePump(AudioState& a) {
-    if (!a.pumpStarted) {
-        a.pumpStarted = true;
-        std::thread(PumpLoop).detach();
-    }
-    a.pumpWake.notify_all();
 }
 
 bool IsPlayableFormat(const WaveFormat& f) {

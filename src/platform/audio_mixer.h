@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/headless.h"
 #include "platform/sound_device.h"
 #include "platform/wave_format.h"
 #include "platform/wave_out.h"
@@ -15,6 +16,8 @@
 // The device format: interleaved signed 16-bit stereo at 44100 Hz.
 constexpr uint32_t MixerRate = 44100;
 constexpr uint32_t MixerChannels = 2;
+// A limit that keeps a long headless run from holding unbounded recordings of samples.
+constexpr size_t RecordLimitSamples = 32u * 1024u * 1024u;
 
 struct EffectBuffer {
     SoundBufferHandle handle = 0;
@@ -64,10 +67,15 @@ struct AudioState {
 AudioState& Audio();
 // True when the backend's output can be used: SDL opens its device here on first use.
 bool AudioEnsureOutput(AudioState& a);
+// SDL2 (sdl_audio.cpp): opens the device on first use; true while it is open.
+bool SdlAudioEnsureDevice(AudioState& a);
 // Mixes `frames` device frames of every playing buffer and stream into `out` (lock held); the
 // number of frames during which anything sounded.
 uint32_t AudioMixLocked(AudioState& a, int16_t* out, uint32_t frames, bool record);
-// Headless: mixes everything due up to clock time `now` (lock held).
+// Plays the wave outputs on by `frames` without recording them, so their buffers still come back
+// on time (lock held).
+void AudioAdvanceStreamsLocked(AudioState& a, uint64_t frames);
+// Headless (headless_audio.cpp): mixes everything due up to clock time `now` (lock held).
 void AudioCatchUpLocked(AudioState& a, uint32_t now);
 // Headless: wakes the sink's pump thread, which plays the wave outputs as the clock moves.
 void AudioWakePump(AudioState& a);

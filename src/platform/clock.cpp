@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "platform/headless.h"
+
 namespace {
 std::atomic<bool> gVirtual{false};
 std::atomic<uint32_t> gVirtualNow{0};

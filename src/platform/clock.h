@@ -5,15 +5,9 @@
 // Milliseconds of the process clock; wraps after about 49.7 days.
 uint32_t timeGetTime();
 
-// Real mode (the default): a monotonic clock.
-void ClockUseReal();
-// Virtual mode: starts at `start` and advances by `stepPerRead` on every read, and by ClockAdvance.
-void ClockUseVirtual(uint32_t start, uint32_t stepPerRead);
-bool ClockIsVirtual();
-// Reads the clock without stepping the virtual clock: for observers such as the audio sinks.
+// Reads the clock without stepping it in its virtual mode (platform/headless.h): for observers
+// such as the audio sinks.
 uint32_t ClockPeek();
-void ClockAdvance(uint32_t ms);
-void ClockSetStep(uint32_t stepPerRead);
 
 // Called by busy waits on each pass: real mode gives the processor away until the millisecond
 // clock ticks on; virtual mode does nothing. Timing stays exact either way.

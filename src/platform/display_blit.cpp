@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/display_device.h"
+#include "platform/headless.h"
 
 namespace {
 // A block of pixels: the first byte, the row step, the size in pixels and bytes per pixel.

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "platform/backend.h"
-#include "platform/display_presenter.h"
-#include "platform/sdl_window.h"
+#include "platform/headless.h"
+#include "platform/sdl_presenter.h"
 
 namespace {
 constexpr int32_t kModeWidth = 800;
@@ -158,18 +158,18 @@ DDRESULT DisplaySurface::IsLost() const {
     return lost_ ? DDERR_SURFACELOST : DD_OK;
 }
 
-void DisplaySurface::MarkLost() {
-    SettleBackCopy();
-    lost_ = true;
-    if (backBuffer_) backBuffer_->lost_ = true;
+void MarkSurfaceLost(DisplaySurface& surface) {
+    surface.SettleBackCopy();
+    surface.lost_ = true;
+    if (surface.backBuffer_) surface.backBuffer_->lost_ = true;
 }
 
-void DisplaySurface::InjectResult(SurfaceOp op, DDRESULT result, int times) {
-    faults_[static_cast<int>(op)] = Fault{result, times};
+void InjectSurfaceResult(DisplaySurface& surface, SurfaceOp op, DDRESULT result, int times) {
+    surface.faults_[static_cast<int>(op)] = DisplaySurface::Fault{result, times};
 }
 
-int DisplaySurface::CallCount(SurfaceOp op) const {
-    return calls_[static_cast<int>(op)];
+int SurfaceCallCount(const DisplaySurface& surface, SurfaceOp op) {
+    return surface.calls_[static_cast<int>(op)];
 }
 
 DDRESULT DisplaySurface::Restore() {
@@ -313,7 +313,7 @@ DDRESULT DirectDrawCreate(std::unique_ptr<DisplayDevice>& device) {
 
 DDRESULT DisplayDevice::SetCooperativeLevel(uint32_t flags) {
     if (DDRESULT r = TakeDeviceFault(DeviceOp::SetCooperativeLevel); r != DD_OK) return r;
-    if (CurrentBackend() == Backend::Sdl && !SdlMainWindow()) return DDERR_INVALIDPARAMS;
+    if (CurrentBackend() == Backend::Sdl && !SdlPresenterHasWindow()) return DDERR_INVALIDPARAMS;
     cooperative_ = (flags & DDSCL_EXCLUSIVE) && (flags & DDSCL_FULLSCREEN);
     return DD_OK;
 }

@@ -2,7 +2,7 @@
 // buffer that flips, and plain surfaces in the display's pixel format (or an explicit one) with
 // rectangle copies, colour fills, colour keys and direct pixel access. Surfaces can be lost (their
 // memory is gone until restored) and blits can report that the device is still drawing; tests make
-// both happen on any surface.
+// both happen on any surface (platform/headless.h).
 //
 // Pixel layouts: 32 bits: bytes blue, green, red, unused; 24 bits: bytes blue, green, red; 16 bits:
 // one little-endian word, red in bits 11-15, green 5-10, blue 0-4. Rows are `pitch` bytes apart and
@@ -120,18 +120,9 @@ struct DDBLTFX {
     DDCOLORKEY srcColorKeyOverride;  // DDBLT_KEYSRCOVERRIDE: the source key for this blit only
 };
 
-// Operations whose results tests can replace.
-enum class SurfaceOp {
-    Blt,
-    BltFast,
-    Lock,
-    Unlock,
-    Flip,
-    Restore,
-    GetSurfaceDesc,
-    SetColorKey,
-    Count
-};
+// The operations counted per surface, whose results tests can replace (platform/headless.h).
+enum class SurfaceOp;
+constexpr int DisplaySurfaceOpCount = 8;
 
 class DisplayDevice;
 struct SdlPresenter;
@@ -165,14 +156,6 @@ class DisplaySurface {
     // DD_OK, or DDERR_SURFACELOST while the surface is lost.
     DDRESULT IsLost() const;
 
-    // Tests: the surface's memory is gone; blits, locks and flips report DDERR_SURFACELOST until
-    // a Restore succeeds. Losing a primary surface loses its back buffer too.
-    void MarkLost();
-    // Tests: the next `times` calls of op return result and do nothing else.
-    void InjectResult(SurfaceOp op, DDRESULT result, int times = 1);
-    // How many times op has been called on this surface (tests).
-    int CallCount(SurfaceOp op) const;
-
     int32_t Width() const { return width_; }
     int32_t Height() const { return height_; }
     int32_t Pitch() const { return pitch_; }
@@ -190,6 +173,9 @@ class DisplaySurface {
 
   private:
     friend class DisplayDevice;
+    friend void MarkSurfaceLost(DisplaySurface&);
+    friend void InjectSurfaceResult(DisplaySurface&, SurfaceOp, DDRESULT, int);
+    friend int SurfaceCallCount(const DisplaySurface&, SurfaceOp);
     DDRESULT Enter(SurfaceOp op);
     void Detach();
     // Makes the back buffer's pending copy of the front picture (see backMatches_) before either
@@ -226,8 +212,8 @@ class DisplaySurface {
         DDRESULT result = DD_OK;
         int times = 0;
     };
-    Fault faults_[static_cast<int>(SurfaceOp::Count)];
-    int calls_[static_cast<int>(SurfaceOp::Count)] = {};
+    Fault faults_[DisplaySurfaceOpCount];
+    int calls_[DisplaySurfaceOpCount] = {};
 };
 
 using DisplaySurfacePtr = std::shared_ptr<DisplaySurface>;
@@ -275,14 +261,6 @@ class DisplayDevice {
 
 // Makes the device. Released by deleting it.
 DDRESULT DirectDrawCreate(std::unique_ptr<DisplayDevice>& device);
-
-// Tests: faults of the device's own operations, counted per operation. The `skip` calls after this
-// one succeed, then `times` calls return result.
-enum class DeviceOp { Create, SetCooperativeLevel, SetDisplayMode, CreateSurface };
-void InjectDeviceFault(DeviceOp op, DDRESULT result, int skip = 0, int times = 1);
-// Tests: every SetDisplayMode at bpp returns result (DD_OK clears the refusal).
-void RefuseDisplayMode(int32_t bpp, DDRESULT result);
-void ResetDisplayDeviceFaults();
 
 // The display format of a depth (32, 24 or 16).
 DDPIXELFORMAT DisplayPixelFormat(int32_t bpp);

@@ -2,6 +2,12 @@
 
 #include <time.h>
 
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+#include "platform/headless.h"
+
 namespace {
 bool gOverride = false;
 LocalTime gOverrideTime;
@@ -23,4 +29,18 @@ void SetLocalTimeOverride(const LocalTime& time) {
 
 void ClearLocalTimeOverride() {
     gOverride = false;
+}
+
+std::string UtcNow() {
+    using namespace std::chrono;
+    auto now = system_clock::now();
+    std::time_t seconds = system_clock::to_time_t(now);
+    auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
+    std::tm utc{};
+    gmtime_r(&seconds, &utc);
+    char text[96];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
+                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
+                  static_cast<int>(ms));
+    return text;
 }

@@ -1,11 +1,12 @@
 // Local date and time, as the log stamp and the record's date read them.
 #pragma once
+#include <string>
 
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
 };
 
 LocalTime GetLocalTime();
-// Tests: answer this time instead of the system's, until cleared.
-void SetLocalTimeOverride(const LocalTime& time);
-void ClearLocalTimeOverride();
+// The current UTC time to the millisecond, "YYYY-MM-DDTHH:MM:SS.mmmZ", as the credit service's
+// ledger and the fleet's messages stamp what they record.
+std::string UtcNow();

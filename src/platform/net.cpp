@@ -9,6 +9,8 @@
 
 #include <cstring>
 
+#include "platform/headless.h"
+
 void (*gBeforeSocketReceive)(SocketHandle, int) = nullptr;
 
 namespace {

@@ -20,9 +20,3 @@ long ReceiveOnSocket(SocketHandle socket, void* buffer, size_t capacity, int tim
 void CloseSocket(SocketHandle socket);
 // Waits ms milliseconds of real time, between two attempts to reach a service.
 void PauseBeforeRetry(int ms);
-
-// Tests: make the next OpenTcpSocket fail.
-void InjectSocketFault(bool failNextOpen);
-// Tests: called at the start of every ReceiveOnSocket, so that a peer served in the same thread
-// can send its bytes before they are waited for.
-extern void (*gBeforeSocketReceive)(SocketHandle socket, int timeoutMs);

@@ -5,6 +5,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 
 namespace {
 SoundDeviceFault gFault = SoundDeviceFault::None;
@@ -147,36 +148,4 @@ SoundResult SoundBufferSetCurrentPosition(SoundBufferHandle buffer, uint32_t off
 
 void InjectSoundDeviceFault(SoundDeviceFault fault) {
     gFault = fault;
-}
-
-std::vector<SoundEvent> HeadlessSoundEvents() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    return a.events;
-}
-
-std::vector<int16_t> HeadlessMixedSamples() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    return a.mixed;
-}
-
-void HeadlessClearSoundRecord() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    a.events.clear();
-    a.mixed.clear();
-}
-
-void HeadlessSoundCatchUp() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    if (CurrentBackend() == Backend::Headless) AudioCatchUpLocked(a, ClockPeek());
-}
-
-void HeadlessSoundKeepTimeOnly(bool on) {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    if (CurrentBackend() == Backend::Headless) AudioCatchUpLocked(a, ClockPeek());
-    a.keepTimeOnly = on;
 }

@@ -4,7 +4,6 @@
 // records what started, looped, stopped and ended, and the mixed samples.
 #pragma once
 #include <cstdint>
-#include <vector>
 
 #include "platform/wave_format.h"
 
@@ -54,26 +53,3 @@ SoundResult SoundBufferStop(SoundBufferHandle buffer);
 SoundResult SoundBufferGetStatus(SoundBufferHandle buffer, uint32_t* status);
 // Moves the play position to a byte offset of the buffer's own format.
 SoundResult SoundBufferSetCurrentPosition(SoundBufferHandle buffer, uint32_t offset);
-
-// Tests: make the next device creation or cooperative-level call fail.
-enum class SoundDeviceFault { None, Create, CooperativeLevel };
-void InjectSoundDeviceFault(SoundDeviceFault fault);
-
-// Headless sink: what happened to the buffers, at which clock time.
-enum class SoundEventKind { Started, Looped, Stopped, Ended, Positioned };
-struct SoundEvent {
-    uint32_t time;
-    SoundBufferHandle buffer;
-    SoundEventKind kind;
-};
-std::vector<SoundEvent> HeadlessSoundEvents();
-// The device-format samples mixed while anything played (idle time is not recorded).
-std::vector<int16_t> HeadlessMixedSamples();
-// Forgets the recorded events and samples.
-void HeadlessClearSoundRecord();
-// Makes the headless sink catch up with the clock now (reads the clock without stepping it).
-void HeadlessSoundCatchUp();
-// Headless sink that only keeps time (on) or mixes and records (off, the default): effects still
-// start, loop and end at the same clock times, but no samples are mixed or recorded. For long
-// runs that need the sounds' timing and not their samples.
-void HeadlessSoundKeepTimeOnly(bool on);

@@ -5,6 +5,7 @@
 #include "platform/audio_mixer.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 
 namespace {
 MMRESULT gFault = MMSYSERR_NOERROR;
@@ -145,29 +146,4 @@ MMRESULT WaveOutClose(WaveOutHandle output) {
 
 void InjectWaveOutFault(MMRESULT result) {
     gFault = result;
-}
-
-HeadlessWaveRecord HeadlessWaveOutRecord() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    HeadlessWaveRecord r;
-    r.rate = a.waveRate;
-    r.channels = a.waveChannels;
-    r.samples = a.wavePlayed;
-    r.opens = a.waveOpens;
-    r.closes = a.waveCloses;
-    return r;
-}
-
-size_t HeadlessWaveOutSampleCount() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    return a.wavePlayed.size();
-}
-
-void HeadlessClearWaveOutRecord() {
-    AudioState& a = Audio();
-    std::lock_guard<std::mutex> hold(a.lock);
-    a.wavePlayed.clear();
-    a.waveOpens = a.waveCloses = 0;
 }

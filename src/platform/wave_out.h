@@ -5,7 +5,6 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <vector>
 
 #include "platform/wave_format.h"
 
@@ -58,17 +57,3 @@ MMRESULT WaveOutRestart(WaveOutHandle output);
 // Stops playing and hands back every queued buffer, each marked done with its done callback.
 MMRESULT WaveOutReset(WaveOutHandle output);
 MMRESULT WaveOutClose(WaveOutHandle output);
-
-// Tests: make the next open fail with `result` (MMSYSERR_NOERROR: no fault).
-void InjectWaveOutFault(MMRESULT result);
-// Headless sink: the 16-bit samples every output has played, in its own format, in order.
-struct HeadlessWaveRecord {
-    uint32_t rate = 0;
-    uint16_t channels = 0;
-    std::vector<int16_t> samples;
-    uint32_t opens = 0, closes = 0;
-};
-HeadlessWaveRecord HeadlessWaveOutRecord();
-// Samples recorded so far (cheaper than taking the whole record).
-size_t HeadlessWaveOutSampleCount();
-void HeadlessClearWaveOutRecord();

@@ -2,7 +2,6 @@
 // destroy, quit, and other messages, taken with removal and dispatched to the window procedure.
 #pragma once
 #include <cstdint>
-#include <functional>
 
 constexpr uint32_t WM_NULL = 0x0000;
 constexpr uint32_t WM_DESTROY = 0x0002;
@@ -43,18 +42,3 @@ void PlatformPostQuitMessage(int code);
 
 // A press message for (x, y), packed as the window procedure reads it.
 WindowMessage MakePressMessage(int16_t x, int16_t y);
-
-// Tests: make the next registration or creation fail.
-enum class WindowFault { None, Register, Create };
-void InjectWindowFault(WindowFault fault);
-
-// Headless input. A press is delivered by the first message peek at or after its clock time.
-void HeadlessSchedulePress(uint32_t atTime, int16_t x, int16_t y);
-// A callback asked at every peek whether to press now; returns true and sets x, y to press.
-using PressSource = std::function<bool(uint32_t now, int16_t& x, int16_t& y)>;
-void HeadlessSetPressSource(PressSource source);
-void HeadlessPostMessage(const WindowMessage& message);
-// Drops every queued message, scheduled press and press source; forgets the window.
-void HeadlessResetInput();
-// Number of messages taken off the queue so far (lets tests see that a pump happened).
-uint64_t HeadlessMessagesTaken();

@@ -14,6 +14,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/debug.h"
+#include "platform/headless.h"
 #include "platform/riff.h"
 #include "platform/sound_device.h"
 #include "sound/effects.h"

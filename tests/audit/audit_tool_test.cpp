@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "platform/headless.h"
 #include "platform/localtime.h"
 #include "records/audit.h"
 #include "support/capture.h"

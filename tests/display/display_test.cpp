@@ -7,6 +7,7 @@
 #include "display/display.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "support/headless_display.h"
 
@@ -137,12 +138,12 @@ TEST_P(PresentTest, FirstPresentDoesNotWaitAndTheNextWaitsFifteenMs) {
 TEST_P(PresentTest, LostScreenIsRestoredOrTheDisplayShutsDown) {
     DisplaySurface& back = *DisplayBackBuffer();
     SetPixel(back, 1, 1, Pixel(0, 0, 255));
-    DisplayPrimarySurface()->MarkLost();
+    MarkSurfaceLost(*DisplayPrimarySurface());
     Present();
     ASSERT_TRUE(DisplayIsUp());
     EXPECT_EQ(PixelAt(*DisplayPrimarySurface(), 1, 1), Pixel(0, 0, 255));
-    DisplayPrimarySurface()->MarkLost();
-    DisplayPrimarySurface()->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(*DisplayPrimarySurface());
+    InjectSurfaceResult(*DisplayPrimarySurface(), SurfaceOp::Restore, DDERR_GENERIC);
     Present();
     EXPECT_FALSE(DisplayIsUp());
 }
@@ -151,18 +152,18 @@ TEST_P(PresentTest, ClearBackBufferRetriesAndRestores) {
     DisplaySurface& back = *DisplayBackBuffer();
     const uint32_t white = Pixel(255, 255, 255);
     FillRect(back, RECT{0, 0, 800, 600}, white);
-    back.InjectResult(SurfaceOp::Blt, DDERR_WASSTILLDRAWING, 3);
+    InjectSurfaceResult(back, SurfaceOp::Blt, DDERR_WASSTILLDRAWING, 3);
     ClearBackBuffer();
     EXPECT_EQ(PixelAt(back, 799, 599), 0u);
     FillRect(back, RECT{0, 0, 800, 600}, white);
-    back.MarkLost();
+    MarkSurfaceLost(back);
     ClearBackBuffer();
     EXPECT_EQ(back.IsLost(), DD_OK);
     EXPECT_EQ(PixelAt(back, 0, 0), 0u);
     // A failed restore gives up quietly: the display stays up.
     FillRect(back, RECT{0, 0, 800, 600}, white);
-    back.MarkLost();
-    back.InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(back);
+    InjectSurfaceResult(back, SurfaceOp::Restore, DDERR_GENERIC);
     ClearBackBuffer();
     EXPECT_TRUE(DisplayIsUp());
     EXPECT_EQ(PixelAt(back, 0, 0), white);
@@ -172,7 +173,7 @@ TEST_P(PresentTest, SaveBackBufferRectCopiesToTheSamePlace) {
     DisplaySurface& back = *DisplayBackBuffer();
     DisplaySurface& work = *DisplayWorkSurface(2);
     FillRect(back, RECT{0, 0, 800, 600}, Pixel(9, 9, 9));
-    work.MarkLost();
+    MarkSurfaceLost(work);
     SaveBackBufferRect(2, 100, 50, 110, 52);
     EXPECT_EQ(PixelAt(work, 100, 50), Pixel(9, 9, 9));
     EXPECT_EQ(PixelAt(work, 109, 51), Pixel(9, 9, 9));
@@ -180,8 +181,8 @@ TEST_P(PresentTest, SaveBackBufferRectCopiesToTheSamePlace) {
     EXPECT_EQ(PixelAt(work, 100, 52), 0u);
     EXPECT_EQ(PixelAt(*DisplayWorkSurface(1), 100, 50), 0u);
     SaveBackBufferRect(3, 0, 0, 800, 600);  // no such work surface: nothing
-    work.MarkLost();
-    work.InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(work);
+    InjectSurfaceResult(work, SurfaceOp::Restore, DDERR_GENERIC);
     SaveBackBufferRect(2, 0, 0, 10, 10);
     EXPECT_FALSE(DisplayIsUp());
 }
@@ -208,11 +209,11 @@ TEST_P(PresentTest, BlitWorkSurfaceCutsTheSourceWithTheScreen) {
     EXPECT_EQ(PixelAt(back, 400, 3), marker);
     EXPECT_EQ(PixelAt(back, 401, 3), Pixel(0, 0, 401 & 255));
     // A lost back buffer is restored; one that cannot be gives up and leaves the display up.
-    back.MarkLost();
+    MarkSurfaceLost(back);
     BlitWorkSurface(1, 0, 0, false, 0, 3, 5, 4);
     EXPECT_EQ(PixelAt(back, 4, 3), Pixel(0, 0, 4));
-    back.MarkLost();
-    back.InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(back);
+    InjectSurfaceResult(back, SurfaceOp::Restore, DDERR_GENERIC);
     BlitWorkSurface(1, 0, 0, false, 0, 0, 800, 600);
     EXPECT_TRUE(DisplayIsUp());
 }
@@ -336,19 +337,19 @@ TEST_P(FadeTest, KeyPreservingBlendLeavesTheBackBufferUnderKeyPixels) {
 
 TEST_P(FadeTest, LostWorkSurfacesAreRestoredOrShutTheDisplay) {
     SetPixel(*DisplayWorkSurface(1), 0, 0, Pixel(0, 255, 0));
-    DisplayWorkSurface(1)->MarkLost();
+    MarkSurfaceLost(*DisplayWorkSurface(1));
     CaptureFadeSource(nullptr);
     CaptureFadeTarget(nullptr);
     BlendFade(0, nullptr, 0);
     EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Pixel(0, 255, 0));
     // A lost back buffer is restored by the copy to it.
     FillRect(*DisplayBackBuffer(), RECT{0, 0, 800, 600}, 0);
-    DisplayBackBuffer()->MarkLost();
+    MarkSurfaceLost(*DisplayBackBuffer());
     BlendFade(0, nullptr, 2);
     EXPECT_EQ(DisplayBackBuffer()->IsLost(), DD_OK);
     EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 0, 0) & ColourBits(), Pixel(0, 255, 0));
-    DisplayWorkSurface(0)->MarkLost();
-    DisplayWorkSurface(0)->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(*DisplayWorkSurface(0));
+    InjectSurfaceResult(*DisplayWorkSurface(0), SurfaceOp::Restore, DDERR_GENERIC);
     BlendFade(50, nullptr, 0);
     EXPECT_FALSE(DisplayIsUp());
 }

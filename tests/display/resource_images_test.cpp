@@ -8,6 +8,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/headless.h"
 #include "support/headless_display.h"
 #include "support/picture_files.h"
 
@@ -127,12 +128,12 @@ TEST_P(ResourceTest, DrawsOntoWorkSurfacesWithTheirOwnLossHandling) {
     RegisterResourceImage(image, 16, 1);
     EXPECT_EQ(image.frameHeight, 8);
     const FadeRect wide{0, 5000, 0, 600};  // the right edge is held at the screen's
-    DisplayWorkSurface(2)->MarkLost();
+    MarkSurfaceLost(*DisplayWorkSurface(2));
     DrawResourceFrameToWork(2, image, 0, 790, 0, &wide, false);
     EXPECT_EQ(PixelAt(*DisplayWorkSurface(2), 799, 7), StripColour(1, 9, 3));
     EXPECT_EQ(PixelAt(*DisplayBackBuffer(), 799, 7), 0u);
-    DisplayWorkSurface(2)->MarkLost();
-    DisplayWorkSurface(2)->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    MarkSurfaceLost(*DisplayWorkSurface(2));
+    InjectSurfaceResult(*DisplayWorkSurface(2), SurfaceOp::Restore, DDERR_GENERIC);
     DrawResourceFrameToWork(2, image, 0, 0, 0, nullptr, false);
     EXPECT_FALSE(DisplayIsUp());
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "display/sprites.h"
+#include "platform/headless.h"
 #include "support/headless_display.h"
 
 namespace {
@@ -179,7 +180,7 @@ TEST_P(SpriteDraw, NullSurfacesAndBadRectanglesDrawNothing) {
     EXPECT_FALSE(DrawSprite(sprite.get(), nullptr, nullptr, 0, 0));
     RECT outside{0, 1, 2, 3};
     EXPECT_FALSE(DrawSprite(sprite.get(), &outside, DisplayBackBuffer(), 0, 0, 1, 1, 0, true, 1));
-    sprite->InjectResult(SurfaceOp::Lock, DDERR_SURFACELOST);
+    InjectSurfaceResult(*sprite, SurfaceOp::Lock, DDERR_SURFACELOST);
     EXPECT_FALSE(DrawSprite(sprite.get(), nullptr, DisplayBackBuffer(), 0, 0));
     EXPECT_FALSE(DrawSprite(sprite.get(), nullptr, DisplayBackBuffer(), 2000000000, 2000000000));
     EXPECT_EQ(before, ScreenBytes());

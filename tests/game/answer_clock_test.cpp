@@ -4,6 +4,7 @@
 
 #include "game/answer_clock.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 
 namespace {
 class AnswerClockTest : public ::testing::TestWithParam<uint32_t> {

@@ -6,6 +6,7 @@
 #include "game/buttons.h"
 #include "game/question_round.h"
 #include "game/session.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "support/game_harness.h"
 

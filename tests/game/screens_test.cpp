@@ -7,6 +7,7 @@
 #include "game/question_round.h"
 #include "game/session.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "support/game_harness.h"
 
 namespace {

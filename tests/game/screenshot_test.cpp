@@ -17,6 +17,7 @@
 #include "game/panels.h"
 #include "game/session.h"
 #include "platform/display_device.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "records/audit.h"
 #include "support/game_harness.h"

@@ -13,6 +13,7 @@
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "records/audit.h"
 #include "shell/ending.h"

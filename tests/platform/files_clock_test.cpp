@@ -6,6 +6,7 @@
 
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/headless.h"
 #include "support/scratch.h"
 
 namespace {

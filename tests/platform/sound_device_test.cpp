@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/riff.h"
 #include "platform/sound_device.h"
 #include "support/scratch.h"

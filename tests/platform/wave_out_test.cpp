@@ -9,6 +9,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/sound_device.h"
 #include "platform/wave_out.h"
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/random.h"
+#include "platform/headless.h"
 #include "platform/localtime.h"
 #include "records/audit.h"
 #include "support/scratch.h"

@@ -6,6 +6,7 @@
 #include <sstream>
 #include <string>
 
+#include "platform/headless.h"
 #include "platform/localtime.h"
 #include "records/log.h"
 #include "support/scratch.h"

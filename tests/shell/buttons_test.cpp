@@ -11,6 +11,7 @@
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "shell/main_window.h"
 #include "support/headless_start.h"

@@ -11,6 +11,7 @@
 #include "credit/link.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/net.h"
 #include "platform/window.h"
 #include "records/audit.h"

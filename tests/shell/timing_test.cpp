@@ -7,6 +7,7 @@
 #include "core/timing.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 
 namespace {

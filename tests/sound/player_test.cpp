@@ -9,6 +9,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/wave_out.h"
 #include "sound/mp3_files.h"
 #include "sound/music_track.h"

@@ -10,6 +10,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/sound_device.h"
 #include "sound/effect_ids.h"
 #include "sound/effects.h"

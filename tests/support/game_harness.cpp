@@ -5,15 +5,16 @@
 #include "core/messages.h"
 #include "core/random.h"
 #include "game/answer_clock.h"
-#include "sound/effect_ids.h"
 #include "game/outside.h"
 #include "game/packs.h"
 #include "game/panels.h"
 #include "game/session.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "records/audit.h"
+#include "sound/effect_ids.h"
 #include "support/headless_start.h"
 
 OutsideLog gOutsideLog;

@@ -6,6 +6,7 @@
 #include "display/sprites.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 
 void RefuseModesAbove(int depth) {

@@ -4,6 +4,7 @@
 
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 
 // Selects the headless backend, clears its input, and starts the virtual clock (1 ms a read)

@@ -12,6 +12,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/files.h"
+#include "platform/headless.h"
 #include "shell/startup.h"
 #include "sim_player.h"
 #include "sim_repeats.h"

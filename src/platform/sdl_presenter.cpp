@@ -1,4 +1,4 @@
-#include "platform/display_presenter.h"
+#include "platform/sdl_presenter.h"
 
 #include <SDL.h>
 
@@ -120,4 +120,8 @@ void SdlPresenterDestroy(SdlPresenter* p) {
         SdlSetRenderer(nullptr);
     }
     delete p;
+}
+
+bool SdlPresenterHasWindow() {
+    return SdlMainWindow() != nullptr;
 }

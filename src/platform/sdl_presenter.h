@@ -12,3 +12,5 @@ SdlPresenter* SdlPresenterCreate(int32_t width, int32_t height, int32_t bpp);
 bool SdlPresenterShow(SdlPresenter* presenter, const uint8_t* pixels, int32_t pitch, int32_t first,
                       int32_t last);
 void SdlPresenterDestroy(SdlPresenter* presenter);
+// True once the main window exists to present in.
+bool SdlPresenterHasWindow();
