@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "balances.h"
 #include "platform/net_server.h"
 
 namespace fs = std::filesystem;
@@ -151,20 +152,11 @@ std::string FakeCreditService::received() {
 }
 
 std::string FakeCreditService::Booked(const std::string& line) {
-    auto amount = [&line] { return std::stoll(line.substr(5)); };
-    if (line.rfind("CGET", 0) == 0) return "CTEL," + std::to_string(credit_) + "\r";
-    if (line.rfind("BGET", 0) == 0) return "BTEL," + std::to_string(bank_) + "\r";
-    if (line.rfind("CADD,", 0) == 0) return "CTEL," + std::to_string(credit_ += amount()) + "\r";
-    if (line.rfind("BADD,", 0) == 0) return "BTEL," + std::to_string(bank_ += amount()) + "\r";
-    if (line.rfind("CUSE,", 0) == 0) {
-        int64_t stake = amount();
-        if (credit_ + bank_ < stake) return "FAIL,0\r";
-        int64_t fromCredit = std::min<int64_t>(credit_, stake);
-        credit_ -= fromCredit;
-        bank_ -= stake - fromCredit;
-        return "CTEL," + std::to_string(credit_) + "\r";
-    }
-    return "FAIL,0\r";
+    Balances balances{credit_, bank_};
+    std::string reply = AnswerInMemory(line, balances);
+    credit_ = balances.credit;
+    bank_ = balances.bank;
+    return reply;
 }
 
 void FakeCreditService::Run() {

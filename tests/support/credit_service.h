@@ -83,8 +83,8 @@ class RawClient {
 };
 
 // What the fake does with one request line. Answer, Close, Silent and LateAnswer follow the
-// script's reply; the Book kinds keep balances as a service would (CGET and BGET read them, CUSE
-// takes credit first, then bank, or refuses) and answer accordingly, at once, never, or late.
+// script's reply; the Book kinds keep balances by the service's own rules and answer as it would,
+// at once, never, or late.
 struct FakeStep {
     enum Kind { Answer, Close, Silent, LateAnswer, Book, BookSilent, BookLate } kind = Answer;
     std::string reply;
@@ -100,8 +100,9 @@ class FakeCreditService {
     explicit FakeCreditService(std::vector<FakeStep> script,
                                FakeStep fallback = FakeStep{FakeStep::Answer, "FAIL,0\r", 0, 0},
                                int64_t credit = 0, int64_t bank = 0);
-    // Listens on the port given (the cabinet's own, say; 0: one of the system's choosing) and answers each line with what
-    // `reply` returns for it (nothing when it returns "" or is not given).
+    // Listens on the port given (the cabinet's own, say; 0: one of the system's choosing) and
+    // answers each line with what `reply` returns for it (nothing when it returns "" or is not
+    // given).
     explicit FakeCreditService(uint16_t port = 0,
                                std::function<std::string(const std::string&)> reply = nullptr);
     ~FakeCreditService();

@@ -8,7 +8,7 @@
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr const char* Refusal = "FAIL,0\r";
+constexpr const char* Refusal = RefusalReply;
 constexpr size_t ReadChunk = 4096;
 // Whole lines answered for one client before the others get their turn, so that a client that
 // sends many lines at once holds nobody up.
@@ -24,10 +24,6 @@ struct Client {
 
 bool HasWholeLine(const Client& client) {
     return client.pending.find('\n') != std::string::npos;
-}
-
-std::string Reply(const char* tag, int64_t value) {
-    return std::string(tag) + "," + std::to_string(value) + "\r";
 }
 
 void LogRefusal(const std::string& client, std::string_view line, const char* reason) {
@@ -132,7 +128,7 @@ void AcceptWaiting(SocketHandle listener, std::vector<Client>& clients) {
 }  // namespace
 
 void LogLine(const std::string& text) {
-    std::fprintf(stderr, "%s %s\n", LedgerTime().c_str(), text.c_str());
+    std::fprintf(stderr, "%s %s\n", UtcNow().c_str(), text.c_str());
     std::fflush(stderr);
 }
 
@@ -154,8 +150,7 @@ std::string AnswerRequest(CreditStore& store, std::string_view line, const std::
                 LogRefusal(client, line, "the balances cannot be read");
                 return Refusal;
             }
-            return request.verb == Verb::CreditGet ? Reply("CTEL", balances.credit)
-                                                   : Reply("BTEL", balances.bank);
+            return BalanceReply(request.verb, balances);
         default:
             break;
     }
@@ -164,9 +159,7 @@ std::string AnswerRequest(CreditStore& store, std::string_view line, const std::
         case ChangeResult::Done:
             LogLine(client + " " + PrintableLine(line) + ": credit " +
                     std::to_string(balances.credit) + ", bank " + std::to_string(balances.bank));
-            return request.verb == Verb::BankAdd || request.verb == Verb::BankPayout
-                       ? Reply("BTEL", balances.bank)
-                       : Reply("CTEL", balances.credit);
+            return BalanceReply(request.verb, balances);
         case ChangeResult::Refused:
             LogRefusal(client, line,
                        request.verb == Verb::CreditUse    ? "credit and bank too low"

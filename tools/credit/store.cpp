@@ -2,10 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <chrono>
-#include <cstdio>
-#include <ctime>
-
 namespace {
 constexpr const char* Schema =
     "CREATE TABLE IF NOT EXISTS balances ("
@@ -33,47 +29,6 @@ std::string Column(sqlite3_stmt* statement, int column) {
     return text ? reinterpret_cast<const char*>(text) : "";
 }
 }  // namespace
-
-std::string LedgerTime() {
-    using namespace std::chrono;
-    auto now = system_clock::now();
-    std::time_t seconds = system_clock::to_time_t(now);
-    auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    if (std::tm* t = std::gmtime(&seconds)) utc = *t;
-    char text[96];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(ms));
-    return text;
-}
-
-bool BalancesAfter(const Request& request, const Balances& before, Balances* after) {
-    *after = before;
-    switch (request.verb) {
-        case Verb::CreditUse: {
-            if (before.credit + before.bank < request.amount) return false;
-            int64_t fromCredit = before.credit < request.amount ? before.credit : request.amount;
-            after->credit -= fromCredit;
-            after->bank -= request.amount - fromCredit;
-            return true;
-        }
-        case Verb::BankAdd:
-            after->bank += request.amount;
-            return after->bank <= LargestBalance;
-        case Verb::CreditAdd:
-            after->credit += request.amount;
-            return after->credit <= LargestBalance;
-        case Verb::BankPayout:
-            // Only the amount the operator was shown is paid out: a bank that has moved since,
-            // or a payout sent twice, is refused.
-            if (before.bank != request.amount) return false;
-            after->bank = 0;
-            return true;
-        default:
-            return false;
-    }
-}
 
 CreditStore::~CreditStore() {
     sqlite3_finalize(readBalances_);
@@ -155,7 +110,7 @@ ChangeResult CreditStore::Apply(const Request& request, const std::string& clien
         Execute("ROLLBACK", nullptr);
         return ChangeResult::Refused;
     }
-    std::string time = LedgerTime();
+    std::string time = UtcNow();
     sqlite3_bind_int64(writeBalances_, 1, after->credit);
     sqlite3_bind_int64(writeBalances_, 2, after->bank);
     bool ok = sqlite3_step(writeBalances_) == SQLITE_DONE;

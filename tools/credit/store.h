@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "balances.h"
+#include "platform/localtime.h"  // UtcNow, the ledger's time stamp
 #include "request.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
-
-struct Balances {
-    int64_t credit = 0;
-    int64_t bank = 0;
-};
 
 struct LedgerRow {
     int64_t id = 0;
@@ -26,9 +23,6 @@ struct LedgerRow {
 };
 
 enum class ChangeResult { Done, Refused, StorageFailed };
-
-// The current time as the ledger and the log write it.
-std::string LedgerTime();
 
 class CreditStore {
   public:
@@ -56,6 +50,3 @@ class CreditStore {
     sqlite3_stmt* writeBalances_ = nullptr;
     sqlite3_stmt* addLedgerRow_ = nullptr;
 };
-
-// The balances after a request, or false when it must be refused.
-bool BalancesAfter(const Request& request, const Balances& before, Balances* after);

@@ -1,6 +1,6 @@
 // A credit service held in memory, on a thread of the simulator, speaking the
-// cabinet's protocol on a free loopback port: fast enough for many thousands of
-// games.
+// cabinet's protocol on a free loopback port with the service's own request reader
+// and balance rules: fast enough for many thousands of games.
 #pragma once
 #include <cstdint>
 

@@ -2,9 +2,7 @@
 
 #include <mosquitto.h>
 
-#include <chrono>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 
 std::string FleetTopic(const std::string& cabinet, const std::string& kind) {
@@ -32,20 +30,6 @@ bool ValidCabinetId(const std::string& id) {
               c == '-' || c == '_'))
             return false;
     return true;
-}
-
-std::string UtcNow() {
-    using namespace std::chrono;
-    auto now = system_clock::now();
-    std::time_t seconds = system_clock::to_time_t(now);
-    auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    std::tm utc{};
-    if (std::tm* t = std::gmtime(&seconds)) utc = *t;
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03dZ", utc.tm_year + 1900,
-                  utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
-                  static_cast<int>(ms));
-    return text;
 }
 
 std::string Options::Get(const std::string& name, const std::string& fallback) const {

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "platform/localtime.h"  // UtcNow, the time stamp of every message
+
 struct mosquitto;
 
 // Topics. A cabinet publishes under brindlemark/fleet/<cabinet>/<kind> (kinds: status, heartbeat,
@@ -19,9 +21,6 @@ constexpr const char* CollectorStatusTopic = "brindlemark/collector/status";
 bool ParseFleetTopic(const std::string& topic, std::string* cabinet, std::string* kind);
 // A cabinet id: 1 to 64 letters, digits, '-' or '_' (it is a topic level and a broker user name).
 bool ValidCabinetId(const std::string& id);
-
-// The current UTC time, "YYYY-MM-DDTHH:MM:SS.mmmZ".
-std::string UtcNow();
 
 // Options as "--name value" on the command line, or "name = value" lines in the file named by
 // --config (the command line wins). Flags take no value and read as "1".
