@@ -1,42 +1,12 @@
 #include "shell/menu_pictures.h"
 
-#include <cstring>
-
 #include "display/resource_images.h"
 #include "display/sprites.h"
-#include "shell/menu.h"
+#include "game/outside.h"
 
 namespace {
 constexpr int32_t RulesImageId = 3;
 constexpr int32_t MenuBackgroundId = 16;
-
-// The menu's button sprites, two frames each, loaded on first use by the display that is up.
-struct MenuSprite {
-    const char* path;
-    DisplaySurfacePtr surface;
-};
-MenuSprite gMenuSprites[] = {
-    {MainMenuButtonSprite, nullptr},
-    {RulesButtonSprite, nullptr},
-    {PlayButtonSprite, nullptr},
-    {InsertCoinsSprite, nullptr},
-};
-constexpr int32_t MenuSpriteFrames = 2;
-DisplayDevice* gSpritesDevice = nullptr;  // the device the surfaces above belong to
-
-DisplaySurface* SpriteSurface(const char* path) {
-    if (!DisplayBackBuffer()) return nullptr;
-    if (gSpritesDevice != DisplayDeviceObject()) {
-        for (MenuSprite& sprite : gMenuSprites) sprite.surface = nullptr;
-        gSpritesDevice = DisplayDeviceObject();
-    }
-    for (MenuSprite& sprite : gMenuSprites) {
-        if (std::strcmp(sprite.path, path) != 0) continue;
-        if (!sprite.surface) sprite.surface = LoadSprite(sprite.path, MenuSpriteFrames);
-        return sprite.surface.get();
-    }
-    return nullptr;
-}
 
 ResourceImage gMenuBackgroundImage;
 ResourceImage gRulesImage;
@@ -64,7 +34,7 @@ void RestoreMenuPicture(MenuPicture picture, const MenuArea& area) {
 }
 
 void DrawMenuSpriteFrame(const char* sprite, int32_t frame, int32_t x, int32_t y) {
-    DisplaySurface* source = SpriteSurface(sprite);
+    DisplaySurface* source = LoadedSprite(sprite);
     if (!source) return;
     const RECT* rect = GetFrameRect(sprite, frame);
     if (!rect) return;
@@ -72,7 +42,7 @@ void DrawMenuSpriteFrame(const char* sprite, int32_t frame, int32_t x, int32_t y
 }
 
 void DrawMenuSpriteSheet(const char* sprite, int32_t x, int32_t y) {
-    DisplaySurface* source = SpriteSurface(sprite);
+    DisplaySurface* source = LoadedSprite(sprite);
     if (!source) return;
     DrawSprite(source, nullptr, DisplayBackBuffer(), x, y, 1.0f, 1.0f, 0.0f, true, 1.0f);
 }

@@ -1,5 +1,6 @@
 // The pictures the menu and rules screens draw onto the back buffer: the two full-screen
-// backgrounds (whole or within an area) and frames or whole sheets of the button sprites.
+// backgrounds (whole or within an area) and frames or whole sheets of the button sprites, which
+// are the ones start-up loaded with the game's pictures.
 #pragma once
 #include <cstdint>
 

@@ -16,9 +16,12 @@
 #include "display/resource_images.h"
 #include "display/sprites.h"
 #include "game/buttons.h"
+#include "game/game.h"
+#include "game/outside.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/display_device.h"
+#include "platform/headless.h"
 #include "platform/window.h"
 #include "records/audit.h"
 #include "shell/main_window.h"
@@ -99,6 +102,8 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         for (int d = 32; d > GetParam(); d -= 8) RefuseDisplayMode(d, DDERR_INVALIDMODE);
         ASSERT_TRUE(InitDisplay());
         ASSERT_EQ(DisplayDepth(), GetParam());
+        // The menu draws the button sprites start-up loaded with the game's pictures.
+        LoadGameImages();
         FlushInput();
         GameStake = 50;
         ResetAuditRecord();
@@ -117,6 +122,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         if (!service_) return;
         CloseCreditLink();
         service_.reset();
+        ForgetGameSprites();
         ReleaseResourceImages();
         ShutdownImageManager();
         ShutdownDisplay();
