@@ -11,19 +11,17 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/net.h"
 #include "platform/process.h"
+#include "support/credit_service.h"
 #include "support/hostile_requests.h"
-
-namespace fs = std::filesystem;
+#include "support/scratch.h"
 
 namespace {
 constexpr int Connections = 50;
@@ -31,42 +29,17 @@ constexpr int PerConnection = 200;  // 10,000 in all
 constexpr double TargetMs = 50.0;
 
 struct Setup {
-    fs::path folder;
-    ProcessId service = NoProcess;
+    std::unique_ptr<ScratchFolder> folder;
+    std::unique_ptr<ServiceProcess> service;
     uint16_t port = 0;
 };
 Setup gSetup;
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Kilobytes of a /proc status field of the service ("VmRSS", "VmHWM"), or -1.
 long ServiceKb(const std::string& field) {
-    std::string status = ReadText("/proc/" + std::to_string(gSetup.service) + "/status");
+    std::string status = ReadText("/proc/" + std::to_string(gSetup.service->process()) + "/status");
     size_t at = status.find(field + ":");
     return at == std::string::npos ? -1 : std::stol(status.substr(at + field.size() + 1));
-}
-
-bool StartService() {
-    fs::path log = gSetup.folder / "service.log";
-    gSetup.service = StartProcess({CREDIT_SERVICE_PATH, "serve", "--db",
-                                   (gSetup.folder / "credit.db").string(), "--port", "0"},
-                                  "", log.string());
-    const std::string marker = "listening on 127.0.0.1:";
-    for (int i = 0; i < 1000 && gSetup.service != NoProcess; ++i) {
-        std::string s = ReadText(log);
-        size_t at = s.find(marker);
-        if (at != std::string::npos && s.find('\n', at) != std::string::npos) {
-            gSetup.port = static_cast<uint16_t>(std::stoi(s.substr(at + marker.size())));
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return false;
 }
 
 SocketHandle Connect() {
@@ -194,22 +167,18 @@ BENCHMARK(BM_CreditGetDuringFlood)
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::random_device random;
-    gSetup.folder =
-        fs::temp_directory_path() / ("brindlemark-flood-bench-" + std::to_string(random()));
-    fs::create_directories(gSetup.folder);
-    int rc = 1;
-    if (StartService()) {
-        benchmark::Initialize(&argc, argv);
-        benchmark::RunSpecifiedBenchmarks();
-        benchmark::Shutdown();
-        rc = 0;
-    } else {
+    gSetup.folder = std::make_unique<ScratchFolder>("flood-bench");
+    gSetup.service = std::make_unique<ServiceProcess>(gSetup.folder->File("credit.db"),
+                                                      gSetup.folder->File("service.log"));
+    gSetup.port = gSetup.service->port();
+    if (!gSetup.service->started()) {
         std::fprintf(stderr, "the credit service did not start\n");
+        return 1;
     }
-    StopProcess(gSetup.service);
-    WaitProcess(gSetup.service);
-    std::error_code ignored;
-    fs::remove_all(gSetup.folder, ignored);
-    return rc;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    gSetup.service.reset();
+    gSetup.folder.reset();
+    return 0;
 }

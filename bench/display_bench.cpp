@@ -4,7 +4,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "display/display.h"
@@ -12,6 +11,9 @@
 #include "display/resource_images.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
+#include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace {
 constexpr size_t kScreenBytes = 800 * 600 * 4;
@@ -35,14 +37,9 @@ void DisplayAt(int depth) {
     }
 }
 
+// An 800x600 24-bit picture of varied colours, as the menu background is.
 std::vector<uint8_t> MenuBackgroundBmp() {
-    const size_t row = 800 * 3;
-    std::vector<uint8_t> b(54 + row * 600);
-    b[0] = 'B', b[1] = 'M';
-    const uint32_t fields[][2] = {{10, 54}, {14, 40}, {18, 800}, {22, 600}, {26, 1 | (24 << 16)}};
-    for (auto [at, v] : fields) std::memcpy(b.data() + at, &v, 4);
-    for (size_t i = 54; i < b.size(); ++i) b[i] = static_cast<uint8_t>(i * 7 + (i >> 9));
-    return b;
+    return EncodeBmp(PatternPicture(800, 600, 7));
 }
 
 void BM_ScreenMemcpy(benchmark::State& state) {
@@ -122,17 +119,9 @@ BENCHMARK(BM_DecodeMenuBackground)->ArgName("depth")->Arg(32)->Arg(16);
 
 // The whole first load of the menu background: file read, decode, surface made and filled.
 void BM_LoadMenuBackground(benchmark::State& state) {
-    namespace fs = std::filesystem;
-    const fs::path home = fs::current_path();
-    const fs::path dir = fs::temp_directory_path() / "bm_display_bench";
-    fs::create_directories(dir / "Graphic_resource" / "Menu");
-    fs::current_path(dir);
-    {
-        const auto bytes = MenuBackgroundBmp();
-        std::ofstream("Graphic_resource/Menu/OptionBackgroundBLank.BMP", std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()),
-                   static_cast<std::streamsize>(bytes.size()));
-    }
+    ScratchDir dir;
+    std::filesystem::create_directories("Graphic_resource/Menu");
+    WriteBytes("Graphic_resource/Menu/OptionBackgroundBLank.BMP", MenuBackgroundBmp());
     DisplayAt(32);
     ResourceImage image;
     for (auto _ : state) {
@@ -143,8 +132,6 @@ void BM_LoadMenuBackground(benchmark::State& state) {
         state.ResumeTiming();
     }
     ShutdownDisplay();
-    fs::current_path(home);
-    fs::remove_all(dir);
 }
 BENCHMARK(BM_LoadMenuBackground);
 }  // namespace
