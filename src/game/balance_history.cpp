@@ -43,12 +43,7 @@ bool Rewrite(const char* path, const std::string& line) {
     for (size_t i = from; i < lines.size(); ++i) text += lines[i];
     text += line;
     std::string temp = std::string(path) + ".tmp";
-    FILE* f = OpenFile(temp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = FlushToDisk(f) && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || !ReplaceFile(temp.c_str(), path)) {
+    if (!WriteFileDurably(temp.c_str(), text) || !ReplaceFile(temp.c_str(), path)) {
         DeleteFileAt(temp.c_str());
         return false;
     }

@@ -83,15 +83,6 @@ void Capture() {
     j.random = RandomState();
     std::memcpy(j.slotOrder, SlotOrder, sizeof j.slotOrder);
 }
-
-bool WriteFileDurably(const char* path, const std::string& text) {
-    FILE* f = OpenFile(path, "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = FlushToDisk(f) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
-}
 }  // namespace
 
 void EnableJournal(bool on) {

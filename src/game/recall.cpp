@@ -20,15 +20,6 @@ bool IsRecallName(const std::string& name, int64_t& seq) {
     }
     return true;
 }
-
-bool WriteDurably(const std::string& path, const std::string& text) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = FlushToDisk(f) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    return ok;
-}
 }  // namespace
 
 std::string RecallFileName(const std::string& folder, int64_t seq) {
@@ -97,7 +88,8 @@ bool WriteRecall(const GameJournal& g) {
     MakeFolder(RecallFolder);
     std::string folder = TranslatePath(RecallFolder);
     std::string path = RecallFileName(folder, g.seq), temp = path + ".tmp";
-    if (!WriteDurably(temp, RecallText(g)) || !ReplaceFile(temp.c_str(), path.c_str())) {
+    if (!WriteFileDurably(temp.c_str(), RecallText(g)) ||
+        !ReplaceFile(temp.c_str(), path.c_str())) {
         DeleteFileAt(temp.c_str());
         WriteLog("Recall: could not write game %lld\n", static_cast<long long>(g.seq));
         return false;

@@ -72,6 +72,15 @@ bool FlushToDisk(FILE* file) {
     return fsync(fileno(file)) == 0;
 }
 
+bool WriteFileDurably(const char* path, std::string_view text) {
+    FILE* f = OpenFile(path, "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = FlushToDisk(f) && ok;
+    ok = std::fclose(f) == 0 && ok;
+    return ok;
+}
+
 bool ReplaceFile(const char* from, const char* to) {
     std::string src = TranslatePath(from), dst = TranslatePath(to);
     if (rename(src.c_str(), dst.c_str()) != 0) return false;

@@ -25,6 +25,9 @@ bool DeleteFileAt(const char* path);
 bool ClearReadOnly(const char* path);
 // Flushes the stream and forces its bytes to the disk.
 bool FlushToDisk(FILE* file);
+// Writes `text` as the whole file, forced to the disk before it is closed; false when any step
+// fails (what was written is then left as it is).
+bool WriteFileDurably(const char* path, std::string_view text);
 // Makes a new, empty folder under the system's temporary folder; its path, or empty on failure.
 std::string MakeTemporaryFolder(const char* prefix);
 // The same in a folder held in memory when the system has one (writes and flushes cost no disk

@@ -32,6 +32,9 @@ struct StartupSteps {
 extern StartupSteps gStartup;
 // The table as the real program has it.
 StartupSteps DefaultStartupSteps();
+// The steps of a run without a display (the simulator's fast runs, tests): the display is never
+// made and the loading picture, the game's pictures and the cross-fade are left out.
+void LeaveOutDisplay(StartupSteps& steps);
 
 // The whole run; returns the process exit code.
 int WinMain();

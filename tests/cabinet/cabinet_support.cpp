@@ -12,6 +12,7 @@
 #include "display/display.h"
 #include "game/outside.h"
 #include "game/session.h"
+#include "platform/headless.h"
 #include "platform/net_server.h"
 #include "platform/window.h"
 #include "shell/menu.h"
@@ -63,12 +64,6 @@ bool SilentTune(int32_t, int32_t) {
 bool SilentTuneCall() {
     return true;
 }
-
-// Without a display nothing is drawn and the pictures are never loaded.
-bool NoDisplay() {
-    return true;
-}
-void Nothing() {}
 
 // A shown balance: a failed query or 10000 pence and more read as nothing, as on screen.
 int64_t Shown(int64_t value) {
@@ -259,12 +254,7 @@ int Cabinet::Run(const CabinetPlan& plan) {
     StartupSteps steps = gRealSteps;
     steps.runMenu = CabinetRunMenu;
     steps.playGame = CabinetPlayGame;
-    if (!plan.drawn) {
-        steps.initDisplay = NoDisplay;
-        steps.showLoadingPicture = Nothing;
-        steps.loadGameImages = Nothing;
-        steps.crossFadeToMenu = Nothing;
-    }
+    if (!plan.drawn) LeaveOutDisplay(steps);
     gStartup = steps;
     MenuSounds sounds = DefaultMenuSounds();
     if (plan.tunes) {

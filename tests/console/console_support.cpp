@@ -30,6 +30,13 @@ int StartConsole(const std::vector<std::string>& serveArgs, const std::string& l
     return 0;
 }
 
+int StartFleetConsole(const std::string& dbUrl, const ScratchFolder& folder, ProcessId* process) {
+    *process = NoProcess;
+    if (!SetPassword(folder.File("auth"), OperatorPassword)) return 0;
+    return StartConsole({"--fleet", dbUrl, "--auth", folder.File("auth")},
+                        folder.File("console.log"), process);
+}
+
 ConsoleRig::ConsoleRig(const std::string& name, const std::vector<std::string>& serveArgs)
     : folder_(name) {
     std::filesystem::create_directories(cabinet());

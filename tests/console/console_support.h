@@ -19,6 +19,9 @@ bool SetPassword(const std::string& authPath, const std::string& password);
 // `log`: the port it listens on, or 0 when it did not start; `process` is set either way.
 int StartConsole(const std::vector<std::string>& serveArgs, const std::string& log,
                  ProcessId* process);
+// Starts the console's fleet mode over the database at `dbUrl`, with the operator's password and
+// the console's log ("console.log") in `folder`: the port, or 0 when it did not start.
+int StartFleetConsole(const std::string& dbUrl, const ScratchFolder& folder, ProcessId* process);
 
 // A folder with a credit service, a password file and the console serving them.
 class ConsoleRig {

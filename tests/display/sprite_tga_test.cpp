@@ -8,9 +8,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "display/tga.h"
+#include "support/scratch.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -148,8 +147,8 @@ Bytes ReadFile(const std::filesystem::path& path) {
 
 TEST(SpriteTga, ImageMagickFilesDecodeToImageMagicksOwnPixels) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("bm_tga_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    ScratchFolder scratch;
+    const fs::path& dir = scratch.path();
     // A picture with flat runs (so run-length packets repeat) and noisy stretches.
     const int w = 37, h = 23;
     Bytes rgba;
@@ -202,6 +201,5 @@ TEST(SpriteTga, ImageMagickFilesDecodeToImageMagicksOwnPixels) {
             }
         }
     }
-    fs::remove_all(dir);
 }
 }  // namespace

@@ -46,10 +46,8 @@ TEST(FleetConsole, EveryCabinetItsOwnPageAndThePeriodReportAfterSigningIn) {
                                    scratch.File("fill.sql") + "' 2>&1");
     ASSERT_EQ(fill.status, 0) << fill.out;
 
-    ASSERT_TRUE(SetPassword(scratch.File("auth"), OperatorPassword));
     ProcessId console = NoProcess;
-    int port = StartConsole({"--fleet", db.url(), "--auth", scratch.File("auth")},
-                            scratch.File("console.log"), &console);
+    int port = StartFleetConsole(db.url(), scratch, &console);
     ASSERT_NE(port, 0) << ReadText(scratch.File("console.log"));
 
     ConsoleClient stranger(port);

@@ -190,10 +190,8 @@ TEST_F(FleetTest, FLEET_TEST_NAME) {
     playRound(std::min(GamesARound, 60));
     EXPECT_EQ(db.Value(stateSql), "offline");
     // The operator sees it on the fleet's page.
-    ASSERT_TRUE(SetPassword(scratch.File("auth"), OperatorPassword));
     ProcessId console = NoProcess;
-    int consolePort = StartConsole({"--fleet", db.url(), "--auth", scratch.File("auth")},
-                                   scratch.File("console.log"), &console);
+    int consolePort = StartFleetConsole(db.url(), scratch, &console);
     ASSERT_NE(consolePort, 0) << ReadText(scratch.File("console.log"));
     ConsoleClient op(consolePort);
     ASSERT_EQ(op.SignIn(OperatorPassword), 303);

@@ -9,9 +9,8 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace {
 using Bytes = std::vector<uint8_t>;
@@ -140,8 +139,8 @@ TEST(BmpImage, OtherFilesAreRefused) {
 
 TEST(BmpImage, ImageMagickBmpDecodesToImageMagicksPixels) {
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("bm_bmp_" + std::to_string(getpid()));
-    fs::create_directories(dir);
+    ScratchFolder scratch;
+    const fs::path& dir = scratch.path();
     std::string bmp = (dir / "p.bmp").string(), rgb = (dir / "p.rgb").string();
     ASSERT_EQ(0, std::system(("convert -size 7x5 plasma:fractal -seed 3 -type TrueColor bmp3:" +
                               bmp + " && convert " + bmp + " -depth 8 rgb:" + rgb)
@@ -159,6 +158,5 @@ TEST(BmpImage, ImageMagickBmpDecodesToImageMagicksPixels) {
         for (int x = 0; x < 7; ++x)
             for (int c = 0; c < 3; ++c)
                 EXPECT_EQ(want[(y * 7 + x) * 3 + 2 - c], t.At(x, y)[c]) << x << "," << y;
-    fs::remove_all(dir);
 }
 }  // namespace

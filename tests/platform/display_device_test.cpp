@@ -7,6 +7,7 @@
 
 #include "platform/backend.h"
 #include "platform/display_device.h"
+#include "platform/headless.h"
 
 namespace {
 class DeviceTest : public ::testing::TestWithParam<int> {
@@ -27,6 +28,15 @@ class DeviceTest : public ::testing::TestWithParam<int> {
         DisplaySurfacePtr s;
         EXPECT_EQ(device->CreateSurface(d, s), DD_OK);
         return s;
+    }
+    // The primary surface with its back buffer.
+    void Primary(DisplaySurfacePtr& primary, DisplaySurfacePtr& back) {
+        DDSURFACEDESC d;
+        d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        d.backBufferCount = 1;
+        ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
+        ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
     }
     int Bpp() const { return GetParam() / 8; }
     // Writes pixel value v at (x, y) through a lock.
@@ -161,21 +171,21 @@ TEST_P(DeviceTest, OverlappingCopyWithinOneSurface) {
 
 TEST_P(DeviceTest, LostSurfacesAndInjectedResults) {
     auto src = Plain(2, 2), dst = Plain(2, 2);
-    dst->MarkLost();
+    MarkSurfaceLost(*dst);
     DDSURFACEDESC d;
     EXPECT_EQ(dst->Lock(nullptr, d, DDLOCK_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(dst->BltFast(0, 0, src.get(), nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(src->BltFast(0, 0, dst.get(), nullptr, DDBLTFAST_WAIT), DDERR_SURFACELOST);
-    dst->InjectResult(SurfaceOp::Restore, DDERR_GENERIC);
+    InjectSurfaceResult(*dst, SurfaceOp::Restore, DDERR_GENERIC);
     EXPECT_EQ(dst->Restore(), DDERR_GENERIC);
     EXPECT_EQ(dst->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(dst->Restore(), DD_OK);
     EXPECT_EQ(dst->BltFast(0, 0, src.get(), nullptr, DDBLTFAST_WAIT), DD_OK);
-    dst->InjectResult(SurfaceOp::Blt, DDERR_WASSTILLDRAWING, 2);
+    InjectSurfaceResult(*dst, SurfaceOp::Blt, DDERR_WASSTILLDRAWING, 2);
     EXPECT_EQ(dst->Blt(nullptr, src.get(), nullptr, 0, nullptr), DDERR_WASSTILLDRAWING);
     EXPECT_EQ(dst->Blt(nullptr, src.get(), nullptr, 0, nullptr), DDERR_WASSTILLDRAWING);
     EXPECT_EQ(dst->Blt(nullptr, src.get(), nullptr, 0, nullptr), DD_OK);
-    EXPECT_EQ(dst->CallCount(SurfaceOp::Blt), 3);
+    EXPECT_EQ(SurfaceCallCount(*dst, SurfaceOp::Blt), 3);
     // A locked surface cannot be blitted.
     ASSERT_EQ(src->Lock(nullptr, d, DDLOCK_WAIT), DD_OK);
     EXPECT_EQ(dst->BltFast(0, 0, src.get(), nullptr, DDBLTFAST_WAIT), DDERR_SURFACEBUSY);
@@ -183,13 +193,8 @@ TEST_P(DeviceTest, LostSurfacesAndInjectedResults) {
 }
 
 TEST_P(DeviceTest, FlipShowsTheBackBufferAndLossCoversBoth) {
-    DDSURFACEDESC d;
-    d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    d.backBufferCount = 1;
     DisplaySurfacePtr primary, back;
-    ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
-    ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(Primary(primary, back));
     Put(*back, 10, 20, 0x55);
     ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
     EXPECT_EQ(Get(*primary, 10, 20), 0x55u);
@@ -200,7 +205,7 @@ TEST_P(DeviceTest, FlipShowsTheBackBufferAndLossCoversBoth) {
     ASSERT_EQ(rgba.size(), 800u * 600u * 4u);
     EXPECT_EQ(rgba[(20 * 800 + 10) * 4 + 3], 255);
     EXPECT_NE(rgba[(20 * 800 + 10) * 4 + 2], 0);  // 0x55 lands in the blue channel
-    primary->MarkLost();
+    MarkSurfaceLost(*primary);
     EXPECT_EQ(back->IsLost(), DDERR_SURFACELOST);
     EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
     EXPECT_EQ(primary->Restore(), DD_OK);
@@ -210,13 +215,8 @@ TEST_P(DeviceTest, FlipShowsTheBackBufferAndLossCoversBoth) {
 // After a flip the presenter copies the front picture whole into the back buffer. Whenever that
 // copy is really made, each surface must show what it would have shown had it been made at once.
 TEST_P(DeviceTest, TheFrontPictureCopiedIntoTheBackBufferIsWhatBothShow) {
-    DDSURFACEDESC d;
-    d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    d.backBufferCount = 1;
     DisplaySurfacePtr primary, back;
-    ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
-    ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(Primary(primary, back));
     // A frame with 0x21 at (10, 20) on screen, copied back.
     auto showAndCopyBack = [&] {
         Put(*back, 10, 20, 0x21);
@@ -282,13 +282,8 @@ TEST_P(DeviceTest, TheFrontPictureCopiedIntoTheBackBufferIsWhatBothShow) {
 // Only rows drawn since are compared at a flip and copied back, so every band ever drawn must
 // still be on screen, and a flip that changes the picture still leaves the old one behind.
 TEST_P(DeviceTest, FramesDrawnInBandsKeepEveryBandDrawnBefore) {
-    DDSURFACEDESC d;
-    d.flags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-    d.caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-    d.backBufferCount = 1;
     DisplaySurfacePtr primary, back;
-    ASSERT_EQ(device->CreateSurface(d, primary), DD_OK);
-    ASSERT_EQ(primary->GetAttachedSurface(DDSCAPS_BACKBUFFER, back), DD_OK);
+    ASSERT_NO_FATAL_FAILURE(Primary(primary, back));
     auto band = [&](int32_t top, uint32_t colour) {
         DDBLTFX fx;
         fx.fillColor = colour;

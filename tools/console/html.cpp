@@ -82,20 +82,23 @@ std::string Escape(const std::string& text) {
     return out;
 }
 
-std::string Money(int64_t pence) {
+namespace {
+// Pounds and pence, with the sign given for a negative amount before them.
+std::string Pounds(int64_t pence, const char* minus, const char* currency) {
     char text[48];
     int64_t a = pence < 0 ? -pence : pence;
-    std::snprintf(text, sizeof text, "%s\xC2\xA3%lld.%02lld", pence < 0 ? "\xE2\x88\x92" : "",
+    std::snprintf(text, sizeof text, "%s%s%lld.%02lld", pence < 0 ? minus : "", currency,
                   static_cast<long long>(a / 100), static_cast<long long>(a % 100));
     return text;
 }
+}  // namespace
+
+std::string Money(int64_t pence) {
+    return Pounds(pence, "\xE2\x88\x92", "\xC2\xA3");
+}
 
 std::string PlainMoney(int64_t pence) {
-    char text[48];
-    int64_t a = pence < 0 ? -pence : pence;
-    std::snprintf(text, sizeof text, "%s%lld.%02lld", pence < 0 ? "-" : "",
-                  static_cast<long long>(a / 100), static_cast<long long>(a % 100));
-    return text;
+    return Pounds(pence, "-", "");
 }
 
 std::string CsvField(const std::string& text) {

@@ -11,6 +11,7 @@
 #include "game/packs.h"
 #include "game/session.h"
 #include "platform/clock.h"
+#include "platform/headless.h"
 #include "platform/net.h"
 #include "platform/sound_device.h"
 #include "platform/window.h"
@@ -162,10 +163,6 @@ void SimQuestionText(const char* text) {
 // Without frames nothing is drawn: the game's pictures are never loaded and its
 // drawing calls return at once, so that only the game's decisions and timing
 // remain.
-bool NoDisplay() {
-    return true;
-}
-void Nothing() {}
 void NoRestore(int32_t, int32_t, int32_t, int32_t, int32_t) {}
 void NoSprite(const char*, int32_t, int32_t, int32_t, bool, float) {}
 void NoSpritePart(const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
@@ -207,10 +204,7 @@ void InstallSimPlayer(const SimSettings& settings) {
     GameOutside o = gRealOutside;
     o.drawQuestionText = SimQuestionText;
     if (!settings.frames) {
-        gStartup.initDisplay = NoDisplay;
-        gStartup.showLoadingPicture = Nothing;
-        gStartup.loadGameImages = Nothing;
-        gStartup.crossFadeToMenu = Nothing;
+        LeaveOutDisplay(gStartup);
         o.restoreImage = NoRestore;
         o.drawSprite = NoSprite;
         o.drawSpritePart = NoSpritePart;
