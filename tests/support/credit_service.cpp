@@ -152,8 +152,11 @@ std::string FakeCreditService::received() {
 }
 
 std::string FakeCreditService::Booked(const std::string& line) {
+    std::string_view request(line);  // without its line end, as the service reads it
+    while (!request.empty() && (request.back() == '\n' || request.back() == '\r'))
+        request.remove_suffix(1);
     Balances balances{credit_, bank_};
-    std::string reply = AnswerInMemory(line, balances);
+    std::string reply = AnswerInMemory(request, balances);
     credit_ = balances.credit;
     bank_ = balances.bank;
     return reply;
