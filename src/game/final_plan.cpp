@@ -2,7 +2,7 @@
 
 #include "core/random.h"
 #include "game/final_stage.h"
-#include "game/panels.h"
+#include "game/message_panel.h"
 
 const ScreenPoint BigTeamSpots[BigTeamCount] = {{43, 155}, {313, 100}, {583, 155}};
 const ScreenPoint BigTeamTargets[BigTeamCount] = {{91, 199}, {361, 144}, {631, 199}};

@@ -1,13 +1,13 @@
 #include "game/final_stage.h"
 #include "core/timing.h"
 #include "display/display.h"
-#include "game/draw.h"
-#include "sound/effect_ids.h"
 #include "game/journal.h"
+#include "game/message_panel.h"
 #include "game/outside.h"
-#include "game/panels.h"
 #include "game/question_round.h"
+#include "game/screen_drawing.h"
 #include "records/audit.h"
+#include "sound/effect_ids.h"
 
 namespace {
 // The panel behind each big team, as x0, x1, y0, y1.

@@ -1,7 +1,7 @@
 #include "game/helps.h"
 
 #include "display/display.h"
-#include "game/draw.h"
+#include "game/screen_drawing.h"
 #include "game/session.h"
 
 namespace {

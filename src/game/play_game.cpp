@@ -2,17 +2,17 @@
 #include "core/timing.h"
 #include "credit/link.h"
 #include "display/display.h"
-#include "game/draw.h"
-#include "sound/effect_ids.h"
 #include "game/final_stage.h"
 #include "game/game.h"
 #include "game/journal.h"
+#include "game/message_panel.h"
 #include "game/outside.h"
-#include "game/panels.h"
 #include "game/question_round.h"
 #include "game/removal.h"
+#include "game/screen_drawing.h"
 #include "game/session.h"
 #include "records/audit.h"
+#include "sound/effect_ids.h"
 
 namespace {
 struct GamePicture {

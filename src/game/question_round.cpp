@@ -5,18 +5,18 @@
 #include "display/display.h"
 #include "game/answer_clock.h"
 #include "game/buttons.h"
-#include "game/draw.h"
-#include "sound/effect_ids.h"
 #include "game/final_stage.h"
 #include "game/helps.h"
 #include "game/journal.h"
+#include "game/message_panel.h"
 #include "game/outside.h"
 #include "game/packs.h"
-#include "game/panels.h"
 #include "game/removal.h"
+#include "game/screen_drawing.h"
 #include "game/session.h"
 #include "platform/clock.h"
 #include "records/audit.h"
+#include "sound/effect_ids.h"
 
 namespace {
 constexpr int32_t TimerX = 576, TimerY = 437;

@@ -1,12 +1,12 @@
 #include "core/random.h"
 #include "core/timing.h"
 #include "display/display.h"
-#include "game/draw.h"
-#include "sound/effect_ids.h"
+#include "game/message_panel.h"
 #include "game/outside.h"
-#include "game/panels.h"
 #include "game/removal.h"
+#include "game/screen_drawing.h"
 #include "game/session.h"
+#include "sound/effect_ids.h"
 
 namespace {
 // Fades one team, `times` times; stops early when no ordinary team is left. Returns how many

@@ -1,7 +1,7 @@
 #include "shell/menu.h"
 
+#include "credit/balance_panels.h"
 #include "credit/link.h"
-#include "credit/panels.h"
 #include "display/display.h"
 #include "game/buttons.h"
 #include "game/journal.h"

@@ -1,5 +1,5 @@
 #include "core/messages.h"
-#include "credit/panels.h"
+#include "credit/balance_panels.h"
 #include "display/display.h"
 #include "platform/clock.h"
 #include "shell/ending.h"

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "cabinet/cabinet_support.h"
-#include "sound/effect_ids.h"
-#include "game/panels.h"
+#include "game/message_panel.h"
 #include "game/session.h"
 #include "platform/signals.h"
 #include "records/log.h"
 #include "shell/startup.h"
+#include "sound/effect_ids.h"
 
 namespace {
 using Lines = std::vector<std::string>;

@@ -6,7 +6,7 @@
 
 #include "core/random.h"
 #include "game/final_stage.h"
-#include "game/panels.h"
+#include "game/message_panel.h"
 
 TEST(FinalStage, ResultPanelsByBigTeamsBeaten) {
     EXPECT_EQ(FinalResultPanel(1), 25);

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "game/game.h"
+#include "game/message_panel.h"
 #include "game/pack_support.h"
 #include "game/packs.h"
-#include "game/panels.h"
 #include "game/session.h"
 #include "records/audit.h"
 #include "support/game_harness.h"

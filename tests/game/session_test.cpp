@@ -4,7 +4,7 @@
 #include <set>
 
 #include "core/random.h"
-#include "game/panels.h"
+#include "game/message_panel.h"
 #include "game/session.h"
 #include "records/audit.h"
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "core/messages.h"
+#include "credit/balance_panels.h"
 #include "credit/link.h"
-#include "credit/panels.h"
 #include "display/display.h"
 #include "display/resource_images.h"
 #include "display/sprites.h"

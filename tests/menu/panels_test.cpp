@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "credit/panels.h"
+#include "credit/balance_panels.h"
 
 TEST(AmountText, PoundSignAndTwoDecimalsForEveryBalanceShown) {
     char text[AmountTextSize];

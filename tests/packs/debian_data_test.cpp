@@ -9,7 +9,7 @@
 #include <set>
 #include <sstream>
 
-#include "sources.h"
+#include "question_sources.h"
 
 namespace {
 // Degrees from zone.tab's +DDMM or +DDMMSS form.

@@ -5,7 +5,7 @@
 #include <random>
 
 #include "check.h"
-#include "sources.h"
+#include "question_sources.h"
 #include "support/picture_files.h"
 
 namespace {

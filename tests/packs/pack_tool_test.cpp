@@ -9,7 +9,7 @@
 #include "check.h"
 #include "game/packs.h"
 #include "pack_file.h"
-#include "sources.h"
+#include "question_sources.h"
 
 namespace {
 namespace fs = std::filesystem;

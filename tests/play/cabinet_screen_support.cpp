@@ -3,7 +3,7 @@
 #include <cstdlib>
 
 #include "display/image_decode.h"
-#include "game/panels.h"
+#include "game/message_panel.h"
 #include "platform/files.h"
 #include "shell/menu.h"
 

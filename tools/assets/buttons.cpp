@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 using Icon = std::function<void(cairo_t*, double cx, double cy, double size, Rgb ink)>;

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 struct FontStyle {

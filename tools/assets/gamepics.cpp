@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 std::string Pounds(int pence) {

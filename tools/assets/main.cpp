@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 int Usage() {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 constexpr int SW = 800, SH = 600;

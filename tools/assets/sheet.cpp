@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 Bytes EncodePicture(const Picture& p) {
     switch (p.format) {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "assets.h"
-#include "draw.h"
+#include "cairo_draw.h"
 
 namespace {
 constexpr Rgb kShirt[10] = {

@@ -3,7 +3,7 @@
 #include <set>
 #include <string>
 
-#include "sources.h"
+#include "question_sources.h"
 
 namespace {
 struct Rand {

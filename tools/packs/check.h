@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sources.h"
+#include "question_sources.h"
 
 constexpr int LeastPerPack = 150;
 // The spread of the bank over topic families.

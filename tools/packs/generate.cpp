@@ -11,7 +11,7 @@
 #include <map>
 #include <set>
 
-#include "sources.h"
+#include "question_sources.h"
 
 namespace {
 // A small deterministic generator, seeded from text, so that every build makes the same set.

@@ -8,7 +8,7 @@
 
 #include "check.h"
 #include "pack_file.h"
-#include "sources.h"
+#include "question_sources.h"
 
 namespace {
 int Usage() {

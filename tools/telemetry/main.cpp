@@ -10,9 +10,9 @@
 #include <set>
 #include <thread>
 
+#include "cabinet_sources.h"
 #include "fleet_common.h"
 #include "outbox.h"
-#include "sources.h"
 
 using nlohmann::json;
 using Clock = std::chrono::steady_clock;

@@ -1,4 +1,4 @@
-#include "draw.h"
+#include "cairo_draw.h"
 
 #include <cairo-ft.h>
 #include <ft2build.h>

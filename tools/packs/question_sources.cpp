@@ -1,4 +1,4 @@
-#include "sources.h"
+#include "question_sources.h"
 
 #include <algorithm>
 #include <filesystem>

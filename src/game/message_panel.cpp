@@ -1,4 +1,4 @@
-#include "game/panels.h"
+#include "game/message_panel.h"
 
 int32_t WinPanelFrame(int32_t amount) {
     constexpr int32_t prizes[8] = {50, 100, 150, 200, 300, 400, 500, 600};

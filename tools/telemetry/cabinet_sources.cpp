@@ -1,4 +1,4 @@
-#include "sources.h"
+#include "cabinet_sources.h"
 
 #include <sqlite3.h>
 

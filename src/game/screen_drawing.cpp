@@ -1,8 +1,8 @@
-#include "game/draw.h"
+#include "game/screen_drawing.h"
 
 #include "core/timing.h"
+#include "game/message_panel.h"
 #include "game/outside.h"
-#include "game/panels.h"
 #include "platform/clock.h"
 
 void RestoreGameBackground(int32_t x0, int32_t x1, int32_t y0, int32_t y1) {

@@ -1,4 +1,4 @@
-#include "credit/panels.h"
+#include "credit/balance_panels.h"
 
 #include <cstdio>
 
