@@ -82,9 +82,9 @@ FUZZ_TARGET(Link) {
     if (gFake.listener == InvalidSocket) std::abort();
     // Only bytes already sent count as a reply (the fake sends before the link looks), late ones
     // included, and the balances are asked again once.
-    CreditReplyTimeoutMs = 0;
-    CreditLateReplyMs = 0;
-    CreditReconnectMs = 0;
+    gCreditReplyTimeoutMs = 0;
+    gCreditLateReplyMs = 0;
+    gCreditReconnectMs = 0;
     FuzzInput in(data, size);
     std::vector<uint8_t> ops;
     for (int n = 1 + in.Byte() % 8; n > 0; --n) ops.push_back(in.Byte());
@@ -97,7 +97,7 @@ FUZZ_TARGET(Link) {
             Piece{(when & 0x80) != 0, when & 3, std::string(in.Take(in.U16() % 5000))});
     }
 
-    CreditServicePort = SocketLocalPort(gFake.listener);
+    gCreditServicePort = SocketLocalPort(gFake.listener);
     gBeforeSocketReceive = ServeBeforeReceive;
     if (!CreateCreditSocket() || !ConnectCreditService()) std::abort();
 

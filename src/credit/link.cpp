@@ -8,9 +8,9 @@
 #include "records/log.h"
 
 int16_t GameStake = 50;
-int CreditReplyTimeoutMs = 2000;
+int gCreditReplyTimeoutMs = 2000;
 CreditLink gCreditLink;
-uint16_t CreditServicePort = 6667;
+uint16_t gCreditServicePort = 6667;
 
 namespace {
 // Throws away bytes that arrived outside an exchange (a reply that came after its time-out), so
@@ -24,7 +24,7 @@ void DiscardLateReplies() {
 // One exchange: sends the request line and reads one reply tagged `tag` with a comma after it.
 // On success the text after the comma is in valueText.
 bool Exchange(const char* tag) {
-    return SendRequestLine() && AwaitReply(tag, CreditReplyTimeoutMs) == ReplyWait::Matched;
+    return SendRequestLine() && AwaitReply(tag, gCreditReplyTimeoutMs) == ReplyWait::Matched;
 }
 
 // The reply's number: blanks skipped, an optional sign, then digits; false when there is no
@@ -99,7 +99,7 @@ bool CreateCreditSocket() {
 }
 
 bool ConnectCreditService() {
-    return ConnectSocket(gCreditLink.socket, CreditServiceAddress, CreditServicePort);
+    return ConnectSocket(gCreditLink.socket, CreditServiceAddress, gCreditServicePort);
 }
 
 void SendTerm() {

@@ -14,7 +14,7 @@ extern int16_t GameStake;
 constexpr uint16_t CreditQueryFailed = 0xFFFF;
 // How long an exchange waits for its reply before it counts as failed (2 s; the fuzz harness
 // of the link shortens it so that a peer that never answers costs it little).
-extern int CreditReplyTimeoutMs;
+extern int gCreditReplyTimeoutMs;
 // Balances at or above this read as 0 on screen and in the play test.
 constexpr uint16_t CreditShownLimit = 10000;
 
@@ -28,7 +28,7 @@ struct CreditLink {
 extern CreditLink gCreditLink;
 
 // The service's port; the program always uses 6667, tests point it at their own service.
-extern uint16_t CreditServicePort;
+extern uint16_t gCreditServicePort;
 constexpr const char* CreditServiceAddress = "127.0.0.1";
 
 // Start-up: makes the socket (false: exit code 1) and connects it (false: exit code 2).

@@ -7,8 +7,8 @@
 #include "credit/link.h"
 #include "records/log.h"
 
-int CreditLateReplyMs = 8000;
-int CreditReconnectMs = 10000;
+int gCreditLateReplyMs = 8000;
+int gCreditReconnectMs = 10000;
 void (*gBeforeMoneyRequest)(MoneyRequest, int32_t, const CreditBalances&) = nullptr;
 
 namespace {
@@ -115,7 +115,7 @@ MoneyOutcome ReconcileMoneyRequest(MoneyRequest request, int32_t amount,
     CreditBalances now;
     for (;;) {
         if (ConnectAgain()) now = ReadBalances();
-        if (now.known || MsSince(start) >= CreditReconnectMs) break;
+        if (now.known || MsSince(start) >= gCreditReconnectMs) break;
         PauseBeforeRetry(100);
     }
     MoneyOutcome outcome = JudgeMoneyMoved(request, amount, before, now);
@@ -142,10 +142,10 @@ MoneyOutcome MoveMoney(MoneyRequest request, int32_t amount, const CreditBalance
     Clock::time_point start = Clock::now();
     const char* tag = DoneTag(request);
     MoneyOutcome outcome = MoneyOutcome::Uncertain;
-    ReplyWait wait = SendRequestLine() ? AwaitReply(tag, CreditReplyTimeoutMs) : ReplyWait::Lost;
+    ReplyWait wait = SendRequestLine() ? AwaitReply(tag, gCreditReplyTimeoutMs) : ReplyWait::Lost;
     if (ReplySays(wait, &outcome)) return outcome;
     if (wait == ReplyWait::TimedOut) {
-        wait = AwaitReply(tag, CreditLateReplyMs);
+        wait = AwaitReply(tag, gCreditLateReplyMs);
         if (ReplySays(wait, &outcome)) {
             WriteLog("%s,%d: the reply came late, after %ld ms: %s\n", Verb(request),
                      static_cast<int>(amount), MsSince(start), OutcomeText(outcome));

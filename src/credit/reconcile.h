@@ -28,9 +28,9 @@ enum class MoneyOutcome {
 };
 
 // After the first 2 s without a reply, how much longer the link waits on the same connection.
-extern int CreditLateReplyMs;
+extern int gCreditLateReplyMs;
 // Then how long it keeps trying to connect again and read the balances.
-extern int CreditReconnectMs;
+extern int gCreditReconnectMs;
 
 // Reads the credit and then the bank; `known` is false when either query failed.
 CreditBalances ReadBalances();
@@ -41,7 +41,7 @@ CreditBalances ReadBalances();
 MoneyOutcome JudgeMoneyMoved(MoneyRequest request, int32_t amount, const CreditBalances& before,
                              const CreditBalances& now);
 
-// For a request whose reply never came: connects again (within CreditReconnectMs), reads the
+// For a request whose reply never came: connects again (within gCreditReconnectMs), reads the
 // balances, decides with JudgeMoneyMoved and writes the decision to the log. Also used when a
 // request was sent before the cabinet stopped and its outcome was never learnt.
 MoneyOutcome ReconcileMoneyRequest(MoneyRequest request, int32_t amount,

@@ -270,7 +270,7 @@ int Cabinet::Run(const CabinetPlan& plan) {
     }
     gMenuSounds = sounds;
     relay_->Watch(plan.watchRequests);
-    CreditServicePort = relay_->port();
+    gCreditServicePort = relay_->port();
     HeadlessSetPressSource(CabinetPress);
     if (!plan.resumedPlays.empty()) {
         gOutsideLog = OutsideLog{};
@@ -279,7 +279,7 @@ int Cabinet::Run(const CabinetPlan& plan) {
 
     int exitCode = WinMain();
 
-    CreditServicePort = 6667;
+    gCreditServicePort = 6667;
     gStartup = DefaultStartupSteps();
     gMenuSounds = DefaultMenuSounds();
     ForgetGameSprites();

@@ -77,14 +77,14 @@ TEST(ResumePrize, APrizeBookedBeforeTheServiceDiedIsNotPaidAgainOneNeverReceived
         // The next start: the record on disk knows nothing of the game.
         ResetAuditRecord();
         LoadAuditRecord();
-        CreditServicePort = service->port();
+        gCreditServicePort = service->port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
         EnableJournal(true);
         EXPECT_TRUE(ResumeUnfinishedGame());
         EnableJournal(false);
         CloseCreditLink();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
 
         EXPECT_EQ(LedgerChanges(folder), (std::vector<std::string>{"BADD 100", "CADD 50"}));
         EXPECT_FALSE(std::filesystem::exists("data/game.journal"));

@@ -39,13 +39,13 @@ class LinkAgainstFake : public ::testing::Test {
   protected:
     void Connect(FakeCreditService& fake) {
         ResetAuditRecord();
-        CreditServicePort = fake.port();
+        gCreditServicePort = fake.port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
     }
     void TearDown() override {
         CloseCreditLink();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
     }
 };
 
@@ -124,12 +124,12 @@ TEST_F(LinkAgainstFake, AServiceThatNeverAnswersFailsAfterTheTimeOut) {
     auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(QueryCredit(), CreditQueryFailed);
     auto waited = std::chrono::steady_clock::now() - started;
-    EXPECT_GE(waited, std::chrono::milliseconds(CreditReplyTimeoutMs - 50));
+    EXPECT_GE(waited, std::chrono::milliseconds(gCreditReplyTimeoutMs - 50));
     EXPECT_EQ(QueryBank(), 30);
 }
 
 TEST_F(LinkAgainstFake, AReplyThatComesAfterItsTimeOutIsNotTakenForTheNext) {
-    FakeCreditService fake({FakeStep{FakeStep::LateAnswer, "CTEL,7\r", CreditReplyTimeoutMs + 300},
+    FakeCreditService fake({FakeStep{FakeStep::LateAnswer, "CTEL,7\r", gCreditReplyTimeoutMs + 300},
                             Answer("BTEL,9\r")});
     Connect(fake);
     EXPECT_EQ(QueryCredit(), CreditQueryFailed);

@@ -18,13 +18,13 @@ class LinkAgainstService : public ::testing::Test {
         service_ = std::make_unique<ServiceProcess>(folder_.File("credit.db"),
                                                     folder_.File("service.log"));
         ASSERT_TRUE(service_->started()) << ReadText(folder_.File("service.log"));
-        CreditServicePort = service_->port();
+        gCreditServicePort = service_->port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
     }
     void TearDown() override {
         CloseCreditLink();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
     }
     // The ledger's requests as "VERB amount", oldest first.
     std::vector<std::string> LedgerLines() {

@@ -68,19 +68,19 @@ class LateMoney : public ::testing::Test {
         ASSERT_EQ(MakeSystemFolders(), 0);
         ASSERT_EQ(OpenLog(), 0);
         ResetAuditRecord();
-        CreditLateReplyMs = 400;
-        CreditReconnectMs = 3000;
+        gCreditLateReplyMs = 400;
+        gCreditReconnectMs = 3000;
     }
     void TearDown() override {
         CloseCreditLink();
         CloseLog();
         std::filesystem::current_path(previous_);
-        CreditServicePort = 6667;
-        CreditLateReplyMs = 8000;
-        CreditReconnectMs = 10000;
+        gCreditServicePort = 6667;
+        gCreditLateReplyMs = 8000;
+        gCreditReconnectMs = 10000;
     }
     void Connect(FakeCreditService& fake) {
-        CreditServicePort = fake.port();
+        gCreditServicePort = fake.port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
     }
@@ -189,8 +189,8 @@ TEST_F(LateMoney, APrizeTheBalancesCannotSettleIsNeverSentTwice) {
 
 TEST_F(LateMoney, AServiceThatIsGoneLeavesTheOutcomeUncertainAfterItsTimeLimit) {
     CreditBalances before = Known(100, 0);
-    CreditServicePort = 1;  // nothing listens there
-    CreditReconnectMs = 300;
+    gCreditServicePort = 1;  // nothing listens there
+    gCreditReconnectMs = 300;
     EXPECT_EQ(ReconcileMoneyRequest(MoneyRequest::AddBank, 100, before), MoneyOutcome::Uncertain);
     EXPECT_NE(Log().find("BADD,100: the balances cannot be read"), std::string::npos) << Log();
 }

@@ -35,7 +35,7 @@ TEST(AuditRun, TwoHundredRandomGamesKeepTheCountersAndTheMoneyConsistent) {
     packs.WriteAll();
     FakeCreditService service;
     ASSERT_TRUE(service.ok());
-    CreditServicePort = service.port();
+    gCreditServicePort = service.port();
     StartGameHarness(77);
     gPlayer.answerForMissingHelps = true;
     gChooser.seed(4242);
@@ -54,7 +54,7 @@ TEST(AuditRun, TwoHundredRandomGamesKeepTheCountersAndTheMoneyConsistent) {
     EXPECT_EQ(WinMain(), ExitNormal);
 
     gStartup = DefaultStartupSteps();
-    CreditServicePort = 6667;
+    gCreditServicePort = 6667;
     StopGameHarness();
     // The record as saved after the last game.
     ResetAuditRecord();

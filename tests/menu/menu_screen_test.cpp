@@ -109,7 +109,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         ResetAuditRecord();
         service_ = std::make_unique<RunningCreditService>();
         ASSERT_TRUE(service_->ok());
-        CreditServicePort = service_->port();
+        gCreditServicePort = service_->port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
         // The menu starts on its background, as the cross-fade of start-up leaves it.
@@ -129,7 +129,7 @@ class MenuScreenTest : public ::testing::TestWithParam<int> {
         ResetDisplayDeviceFaults();
         HeadlessResetInput();
         ClockUseReal();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
         std::filesystem::current_path(oldDir_);
     }
 

@@ -78,7 +78,7 @@ class MenuTest : public ::testing::Test {
         gMenuSounds = RecordingSounds();
         service_ = std::make_unique<RunningCreditService>();
         ASSERT_TRUE(service_->ok());
-        CreditServicePort = service_->port();
+        gCreditServicePort = service_->port();
         ASSERT_TRUE(CreateCreditSocket());
         ASSERT_TRUE(ConnectCreditService());
         began_ = timeGetTime();
@@ -89,7 +89,7 @@ class MenuTest : public ::testing::Test {
         gMenuSounds = DefaultMenuSounds();
         HeadlessResetInput();
         ClockUseReal();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
     }
     // Presses at began + offset.
     void PressAt(uint32_t offset, int16_t x, int16_t y) {

@@ -67,12 +67,12 @@ class StartupTest : public ::testing::Test {
         gCalls.clear();
         gMenuGames = 0;
         ASSERT_TRUE(listener.ok());
-        CreditServicePort = listener.port();
+        gCreditServicePort = listener.port();
     }
     void TearDown() override {
         CloseLog();
         gStartup = DefaultStartupSteps();
-        CreditServicePort = 6667;
+        gCreditServicePort = 6667;
         HeadlessResetInput();
         ClockUseReal();
     }
@@ -101,7 +101,7 @@ TEST_F(StartupTest, SocketAndConnectionFailures) {
         FakeCreditService closedSoon;
         unused = closedSoon.port();
     }
-    CreditServicePort = unused;
+    gCreditServicePort = unused;
     EXPECT_EQ(WinMain(), ExitNoCreditService);
     CloseCreditLink();
     EXPECT_TRUE(gCalls.empty());

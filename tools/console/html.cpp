@@ -43,8 +43,8 @@ svg{background:#fff;border:1px solid #d8d3c4;border-radius:6px;width:100%;height
 @media (max-width:600px){.opt{display:none}main{padding:.6em}td,th{padding:.25em .3em}}
 )";
 
-const char* TabNames[] = {"Overview", "Meters", "Money", "Games", "Events", "Actions"};
-const char* TabPaths[] = {"/", "/meters", "/money", "/games", "/events", "/actions"};
+const char* const TabNames[] = {"Overview", "Meters", "Money", "Games", "Events", "Actions"};
+const char* const TabPaths[] = {"/", "/meters", "/money", "/games", "/events", "/actions"};
 
 std::string Head(const std::string& title) {
     return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"

@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     std::filesystem::current_path(work);
 
     SelectBackend(Backend::Headless);
-    CreditServicePort = settings.servicePort;
+    gCreditServicePort = settings.servicePort;
     InstallSimPlayer(settings);
     // A folder in memory is thrown away at the end: nothing could resume from its journal.
     KeepJournalInMemoryOnly(kept.empty());
