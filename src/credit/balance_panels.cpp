@@ -16,9 +16,8 @@ struct AmountPanel {
 };
 ResourceImage gCreditBlank;
 ResourceImage gBankBlank;
-constexpr AmountPanel CreditPanel = {4, 567, 0, false, 594, 51, 169, 52};
-constexpr AmountPanel BankPanel = {5, 0, 0, true, 38, 51, 168, 47};
-constexpr int32_t AmountFont = 12;
+constexpr AmountPanel CreditPanel = {CreditBlankImage, 567, 0, false, 594, 51, 169, 52};
+constexpr AmountPanel BankPanel = {BankBlankImage, 0, 0, true, 38, 51, 168, 47};
 
 void DrawAmountPanel(const AmountPanel& panel, ResourceImage& blank, uint16_t pence) {
     if (blank.row < 0) RegisterResourceImage(blank, panel.image, 1);
@@ -26,7 +25,7 @@ void DrawAmountPanel(const AmountPanel& panel, ResourceImage& blank, uint16_t pe
     char text[AmountTextSize];
     FormatAmount(text, pence);
     CentreLines = true;
-    DrawFontText(text, panel.boxX, panel.boxY, panel.boxWidth, panel.boxHeight, AmountFont);
+    DrawFontText(text, panel.boxX, panel.boxY, panel.boxWidth, panel.boxHeight, AmountFontImage);
 }
 }  // namespace
 

@@ -35,7 +35,7 @@ FontSlot FontSlotOf(int fontCode) {
 }
 
 int FontImageOf(int fontCode) {
-    return fontCode >= 6 && fontCode <= 12 ? fontCode : 6;
+    return IsFontResourceImage(fontCode) ? fontCode : Font1Image;
 }
 
 int GlyphIndex(uint8_t c) {

@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <vector>
 
-constexpr int kGlyphCount = 96;
+#include "display/asset_manifest.h"
+
+constexpr int kGlyphCount = FontGlyphFrames;
 constexpr int kFontSlots = 9;
 constexpr int kMaxTextLines = 100;
 constexpr int kColumnTestLimit = 1048576;

@@ -7,9 +7,7 @@ bool CentreLines = false;
 bool CentreBlock = false;
 
 namespace {
-constexpr int kFirstFontCode = 6, kLastFontCode = 12;
-
-ResourceImage gFontImages[kLastFontCode - kFirstFontCode + 1];
+ResourceImage gFontImages[AmountFontImage - Font1Image + 1];
 // Advances per slot; a slot is measured once for the life of the program.
 int32_t gGlyphAdvances[kFontSlots][kGlyphCount];
 bool gMeasured[kFontSlots];
@@ -17,7 +15,7 @@ TextLayout gLayout;
 }  // namespace
 
 ResourceImage& FontImage(int32_t fontCode) {
-    return gFontImages[FontImageOf(fontCode) - kFirstFontCode];
+    return gFontImages[FontImageOf(fontCode) - Font1Image];
 }
 
 const int32_t* FontAdvances(int32_t fontCode) {

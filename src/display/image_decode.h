@@ -7,9 +7,7 @@
 #include <string>
 #include <vector>
 
-// File types of the resource image table.
-constexpr int32_t ResourceTypeBmp = 1;
-constexpr int32_t ResourceTypePcx = 2;
+#include "display/asset_manifest.h"
 
 // Decoded pixels: rows top to bottom, each width * bytesPerPixel bytes, in the display format.
 struct DecodedImage {

@@ -7,27 +7,6 @@
 #include "display/image_decode.h"
 #include "platform/files.h"
 
-const ResourceImageEntry ResourceImageTable[ResourceImageRowCount + 1] = {
-    {1, "Graphic_resource\\Loading\\LoadingScreen.BMP", ResourceTypeBmp},
-    {2, "Graphic_resource\\transparency.PCX", ResourceTypePcx},
-    {3, "Graphic_resource\\Menu\\InfoScreen.BMP", ResourceTypeBmp},
-    {4, "Graphic_resource\\Menu\\CreditBlank.BMP", ResourceTypeBmp},
-    {5, "Graphic_resource\\Menu\\BankBlank.BMP", ResourceTypeBmp},
-    {6, "Graphic_resource\\Font1.BMP", ResourceTypeBmp},
-    {7, "Graphic_resource\\Font2.BMP", ResourceTypeBmp},
-    {8, "Graphic_resource\\Menu\\BankFont.BMP", ResourceTypeBmp},
-    {9, "Graphic_resource\\Question\\courierfontblueans.PCX", ResourceTypePcx},
-    {10, "Graphic_resource\\Main\\pointsboxfont.BMP", ResourceTypeBmp},
-    {11, "Graphic_resource\\Main\\winplanfont.BMP", ResourceTypeBmp},
-    {12, "Graphic_resource\\Menu\\BankFont.BMP", ResourceTypeBmp},
-    {13, "Graphic_resource\\Main\\Main.BMP", ResourceTypeBmp},
-    {14, "Graphic_resource\\Main\\WinBackGround.BMP", ResourceTypeBmp},
-    {15, "Graphic_resource\\Main\\prizevalues.BMP", ResourceTypeBmp},
-    {16, "Graphic_resource\\Menu\\OptionBackgroundBLank.BMP", ResourceTypeBmp},
-    {17, "Graphic_resource\\Main\\Timer.BMP", ResourceTypeBmp},
-    {0, nullptr, 0},
-};
-
 namespace {
 DisplaySurfacePtr gRowSurface[ResourceImageRowCount];
 // A lost surface is restored and the draw tried again, a few times at most.

@@ -6,17 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "display/asset_manifest.h"
 #include "display/display.h"
-
-// A row of the resource image table.
-struct ResourceImageEntry {
-    int32_t id;
-    const char* path;
-    int32_t type;  // 1 BMP, 2 PCX
-};
-constexpr int ResourceImageRowCount = 17;
-// The table, ended by a row with id 0.
-extern const ResourceImageEntry ResourceImageTable[ResourceImageRowCount + 1];
 
 // What a caller knows of one image: its size and where it is in the table.
 struct ResourceImage {

@@ -1,12 +1,11 @@
 #include "display/screen_changes.h"
 
 #include "core/timing.h"
+#include "display/asset_manifest.h"
 #include "display/display.h"
 #include "display/resource_images.h"
 
 namespace {
-constexpr int32_t kLoadingPictureId = 1;
-constexpr int32_t kMenuBackgroundId = 16;
 constexpr uint32_t kCrossFadeMs = 800;
 // The blend that keeps key-coloured parts of the new picture transparent.
 constexpr int32_t kKeyPreservingBlend = 2;
@@ -17,7 +16,7 @@ ResourceImage gMenuBackground;
 
 void ShowLoadingPicture() {
     ClearBackBuffer();
-    LoadResourceImage(gLoadingPicture, kLoadingPictureId, 1);
+    LoadResourceImage(gLoadingPicture, LoadingScreenImage, 1);
     WaitPumping(1);
     DrawResourceFrame(gLoadingPicture, 0, 0, 0, nullptr, false);
     Present();
@@ -27,7 +26,7 @@ void CrossFadeToMenu() {
     const FadeRect whole{0, ScreenWidth, 0, ScreenHeight};
     SaveBackBufferRect(1, 0, 0, ScreenWidth, ScreenHeight);
     CaptureFadeSource(&whole);
-    LoadResourceImage(gMenuBackground, kMenuBackgroundId, 1);
+    LoadResourceImage(gMenuBackground, MenuBackgroundImage, 1);
     DrawResourceFrameToWork(0, gMenuBackground, 0, 0, 0, nullptr, false);
     CaptureFadeTarget(&whole);
     StartTransition(kCrossFadeMs);

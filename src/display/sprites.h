@@ -3,8 +3,8 @@
 // back buffer with the magenta key or with their own alpha, at an opacity.
 //
 // Typical use:
-//   gButton = LoadSprite("Graphic_resource//Main//true.bmp", 2);          // while loading
-//   DrawSprite(gButton.get(), GetFrameRect("Graphic_resource//Main//true.bmp", 1),
+//   gButton = LoadSprite(TrueButtonSprite, 2);                               // while loading
+//   DrawSprite(gButton.get(), GetFrameRect(TrueButtonSprite, 1),
 //              DisplayBackBuffer(), 400, 300);                               // plain, keyed
 //   DrawSprite(gBadges.get(), GetFrameRect(kBadges, team), DisplayBackBuffer(), x, y,
 //              1, 1, 0, true, 0.3f);                                          // alpha, dimmed

@@ -10,8 +10,8 @@
 #include "sound/effect_ids.h"
 
 namespace {
-// The panel behind each big team, as x0, x1, y0, y1.
-constexpr int32_t BigTeamPanels[BigTeamCount][4] = {
+// The panel behind each big team.
+constexpr FadeRect BigTeamPanels[BigTeamCount] = {
     {43, 218, 119, 286}, {313, 488, 61, 228}, {583, 758, 119, 286}};
 
 void DrawBigTeam(int q, const char* picture, float opacity) {
@@ -22,7 +22,7 @@ void DrawBigTeam(int q, const char* picture, float opacity) {
 
 void DrawBigTeamPrize(int q, float opacity) {
     ScreenPoint spot = BigTeamSpots[q];
-    DrawAlphaPicture(SmallPrizesPicture, PrizePicture(gGameSession.Prizes[q]), spot.x + 17,
+    DrawAlphaPicture(SmallPrizesSprite, PrizePicture(gGameSession.Prizes[q]), spot.x + 17,
                      spot.y - 42, opacity);
 }
 
@@ -32,7 +32,7 @@ void DrawSlidingFrame(const ScreenPoint* places) {
     DrawMessagePanel(PanelFinalOpening);
     for (int q = 0; q < BigTeamCount; ++q) {
         const Team& team = gGameSession.Teams[gGameSession.BigTeams[q]];
-        DrawAlphaPicture(SmallTeamsPicture, team.picture, places[q].x, places[q].y, 1.0f);
+        DrawAlphaPicture(SmallTeamsSprite, team.picture, places[q].x, places[q].y, 1.0f);
     }
 }
 
@@ -41,12 +41,12 @@ void FadeOutBigTeam(int q) {
     StartTransition(200);
     while (!TransitionDone()) {
         float a = 1.0f - static_cast<float>(TransitionProgress(11)) / 10.0f;
-        DrawBigTeam(q, BigTeamsOutPicture, 1.0f);
+        DrawBigTeam(q, BigTeamsOutSprite, 1.0f);
         if (a > 0.0f) {
-            DrawBigTeam(q, BigTeamsPicture, a);
+            DrawBigTeam(q, BigTeamsSprite, a);
             DrawBigTeamPrize(q, a);
         } else {
-            DrawBigTeam(q, BigTeamsOutPicture, 0.3f);
+            DrawBigTeam(q, BigTeamsOutSprite, 0.3f);
             DrawBigTeamPrize(q, 0.3f);
         }
         Present();
@@ -55,14 +55,13 @@ void FadeOutBigTeam(int q) {
 }  // namespace
 
 void DrawBigTeams() {
-    RestoreGameBackground(0, 800, 47, 430);
+    RestoreGameBackground({0, 800, 47, 430});
     for (int q = 0; q < BigTeamCount; ++q) {
         if (gGameSession.BigTeams[q] < 0) continue;
-        const int32_t* panel = BigTeamPanels[q];
-        RestoreGameBackground(panel[0], panel[1], panel[2], panel[3]);
+        RestoreGameBackground(BigTeamPanels[q]);
         bool standing = gGameSession.Teams[gGameSession.BigTeams[q]].standing;
         float opacity = standing ? 1.0f : 0.3f;
-        DrawBigTeam(q, standing ? BigTeamsPicture : BigTeamsOutPicture, opacity);
+        DrawBigTeam(q, standing ? BigTeamsSprite : BigTeamsOutSprite, opacity);
         DrawBigTeamPrize(q, opacity);
     }
 }
@@ -97,7 +96,7 @@ void FinalIntro() {
     Present();
     WaitOrTouch(800);
     for (int q = 0; q < BigTeamCount; ++q) {
-        DrawBigTeam(q, BigTeamsPicture, 1.0f);
+        DrawBigTeam(q, BigTeamsSprite, 1.0f);
         DrawBigTeamPrize(q, 1.0f);
         Present();
         gGameOutside.playEffect(EffectBigTeamsUp);

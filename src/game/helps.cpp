@@ -28,9 +28,9 @@ void UpdateHelpCounter(uint8_t& count, const char* picture, int32_t x, int32_t y
 }  // namespace
 
 void UpdatePassCounter(uint16_t n, bool add) {
-    UpdateHelpCounter(gGameSession.PassesLeft, PassPicture, 6, 466, n, add);
+    UpdateHelpCounter(gGameSession.PassesLeft, PassButtonSprite, 6, 466, n, add);
 }
 
 void UpdateJokerCounter(uint16_t n, bool add) {
-    UpdateHelpCounter(gGameSession.JokersLeft, JokerPicture, 670, 466, n, add);
+    UpdateHelpCounter(gGameSession.JokersLeft, JokerButtonSprite, 670, 466, n, add);
 }

@@ -2,7 +2,8 @@
 #pragma once
 #include <cstdint>
 
-constexpr const char* MessagePanelPicture = "Graphic_resource//Main//Box.bmp";
+#include "display/asset_manifest.h"
+
 constexpr int32_t MessagePanelX = 135;
 constexpr int32_t MessagePanelY = 430;
 constexpr int32_t MessagePanelFrameHeight = 158;

@@ -17,13 +17,14 @@ namespace {
 ResourceImage gGameImages[ResourceImageRowCount + 1];
 
 bool IsFontImage(int32_t id) {
-    return id == 6 || id == 7 || id == 10 || id == 11 || id == 12;
+    return id == Font1Image || id == Font2Image || id == PointsBoxFontImage ||
+           id == WinPlanFontImage || id == AmountFontImage;
 }
 
 void LoadGameResourceImage(int32_t id) {
     if (id < 1 || id > ResourceImageRowCount) return;
     if (IsFontImage(id))
-        LoadResourceImage(FontImage(id), id, 96);
+        LoadResourceImage(FontImage(id), id, FontGlyphFrames);
     else
         LoadResourceImage(gGameImages[id], id, 1);
 }
@@ -35,12 +36,11 @@ void DrawQuestionText(const char* text) {
     DrawFontText(text, 155, 466, 315, 110, 7);
 }
 
-void RestoreResourceImage(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
+void RestoreResourceImage(int32_t id, const FadeRect& area) {
     if (id < 1 || id > ResourceImageRowCount) return;
     ResourceImage& image = gGameImages[id];
     if (image.row < 0) LoadResourceImage(image, id, 1);
-    FadeRect clip{x0, x1, y0, y1};
-    DrawResourceFrame(image, 0, 0, 0, &clip, false);
+    DrawResourceFrame(image, 0, 0, 0, &area, false);
 }
 
 // The sprites the game loaded, by the path they were loaded with; they live until exit.
@@ -59,11 +59,9 @@ void DrawGameSprite(const char* path, int32_t frame, int32_t x, int32_t y, bool 
                alpha, opacity);
 }
 
-void DrawGameSpritePart(const char* path, int32_t left, int32_t top, int32_t right, int32_t bottom,
-                        int32_t x, int32_t y) {
+void DrawGameSpritePart(const char* path, const RECT& part, int32_t x, int32_t y) {
     DisplaySurface* surface = LoadedSprite(path);
     if (!surface) return;
-    RECT part{left, top, right, bottom};
     DrawSprite(surface, &part, DisplayBackBuffer(), x, y);
 }
 

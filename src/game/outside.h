@@ -4,17 +4,17 @@
 #pragma once
 #include <cstdint>
 
+#include "display/display.h"
+
 struct GameOutside {
-    // Draws resource image `id` (frame 0 at 0, 0, not keyed) within x0..x1, y0..y1 of the back
-    // buffer, right and bottom excluded.
-    void (*restoreImage)(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1);
+    // Draws resource image `id` (frame 0 at 0, 0, not keyed) within `area` of the back buffer.
+    void (*restoreImage)(int32_t id, const FadeRect& area);
     // Draws frame `frame` of the named sprite at x, y: alpha true uses the sprite's own alpha,
     // false its magenta key; opacity 0 to 1.
     void (*drawSprite)(const char* path, int32_t frame, int32_t x, int32_t y, bool alpha,
                        float opacity);
-    // Draws the part left..right, top..bottom of the whole named sprite at x, y, keyed.
-    void (*drawSpritePart)(const char* path, int32_t left, int32_t top, int32_t right,
-                           int32_t bottom, int32_t x, int32_t y);
+    // Draws the part `part` of the whole named sprite at x, y, keyed.
+    void (*drawSpritePart)(const char* path, const RECT& part, int32_t x, int32_t y);
     // The question text in its box, in the question font, each line and the block centred.
     void (*drawQuestionText)(const char* text);
     void (*loadSprite)(const char* path, int32_t frames);

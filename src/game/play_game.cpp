@@ -15,46 +15,16 @@
 #include "sound/effect_ids.h"
 
 namespace {
-struct GamePicture {
-    const char* path;
-    int32_t frames;
-};
-
-constexpr GamePicture GamePictures[] = {
-    {"Graphic_resource//Menu//Bank.tga", 1},
-    {"Graphic_resource//Menu//Credit.tga", 1},
-    {"Graphic_resource//Menu//MenuButton.bmp", 2},
-    {"Graphic_resource//Menu//RulesButton.bmp", 2},
-    {"Graphic_resource//Menu//Play-Button.bmp", 2},
-    {"Graphic_resource//Menu//InsertCoins.bmp", 2},
-    {"Graphic_resource//Main//Hilite.tga", 1},
-    {"Graphic_resource//Questions//QuestionsRemaining.tga", 1},
-    {"Graphic_resource//Main//smallteams.tga", 50},
-    {"Graphic_resource//Main//smallteamsout.tga", 50},
-    {"Graphic_resource//Main//bigteams.tga", 50},
-    {"Graphic_resource//Main//bigteamsout.tga", 50},
-    {"Graphic_resource//Main//SmallPrizes.tga", 8},
-    {"Graphic_resource//Main//Box.bmp", 31},
-    {"Graphic_resource//Main//Timer.tga", 15},
-    {"Graphic_resource//Main//carryon.bmp", 2},
-    {"Graphic_resource//Main//collect.bmp", 2},
-    {"Graphic_resource//Main//true.bmp", 2},
-    {"Graphic_resource//Main//false.bmp", 2},
-    {"Graphic_resource//Main//skip.bmp", 7},
-    {"Graphic_resource//Main//joker.bmp", 7},
-    {"Graphic_resource//Main//EliminationNumbers.bmp", 50},
-    {"Graphic_resource//Main//ValuesGreen.tga", 16},
-    {"Graphic_resource//Main//ValuesGrey.tga", 16},
-    {"Graphic_resource//Main//RoundsGreen.bmp", 7},
-};
-
 // Resource images the menu and the game draw: panels, backgrounds, rules and fonts.
-constexpr int32_t GameResourceImages[] = {4, 5, 16, 3, 13, 2, 6, 12, 7, 10, 11, 17};
+constexpr int32_t GameResourceImages[] = {
+    CreditBlankImage,    BankBlankImage,     MenuBackgroundImage, RulesImage,
+    GameBackgroundImage, TransparencyImage,  Font1Image,          AmountFontImage,
+    Font2Image,          PointsBoxFontImage, WinPlanFontImage,    TimerBackgroundImage};
 }  // namespace
 
 void LoadGameImages() {
-    for (const GamePicture& picture : GamePictures) {
-        gGameOutside.loadSprite(picture.path, picture.frames);
+    for (const GameSprite& sprite : GameSprites) {
+        gGameOutside.loadSprite(sprite.path, sprite.frames);
         LoadingTick();
     }
     for (int32_t id : GameResourceImages) {
@@ -142,7 +112,7 @@ void EndGame() {
     } else if (GetGameState() == GameFinalWon) {
         ShowWinScreen(gGameSession.WinAmount);
     }
-    gGameOutside.restoreImage(MenuBackgroundImage, 0, 800, 0, 600);
+    gGameOutside.restoreImage(MenuBackgroundImage, {0, 800, 0, 600});
     gGameOutside.stopAllEffects();
     EndWinPlan();
 }

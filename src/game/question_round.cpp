@@ -23,12 +23,12 @@ constexpr int32_t TimerX = 576, TimerY = 437;
 constexpr int32_t ButtonTrue = 0, ButtonFalse = 1, ButtonPass = 2, ButtonJoker = 3;
 
 void RestoreTimerRect() {
-    RestoreGameBackground(574, 660, 435, 583);
+    RestoreGameBackground({574, 660, 435, 583});
 }
 
 void DrawTimer(int32_t frame) {
     RestoreTimerRect();
-    DrawAlphaPicture(TimerPicture, frame, TimerX, TimerY, 1.0f);
+    DrawAlphaPicture(TimerSprite, frame, TimerX, TimerY, 1.0f);
 }
 
 // The timer picture runs in from its last frame to its first to the sound of pouring.
@@ -90,8 +90,8 @@ void DrawAnswerClock() {
         if (StepClockWarning()) gGameOutside.playEffect(EffectTimer);
         int32_t top = gAnswerClock.warnOn ? PanelWarning * MessagePanelFrameHeight
                                           : PanelQuestion * MessagePanelFrameHeight;
-        gGameOutside.drawSpritePart(MessagePanelPicture, 70, top, 289, top + 36, MessagePanelX + 70,
-                                    MessagePanelY);
+        gGameOutside.drawSpritePart(MessagePanelSprite, {70, top, 289, top + 36},
+                                    MessagePanelX + 70, MessagePanelY);
     }
     Present();
 }

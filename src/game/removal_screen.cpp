@@ -22,16 +22,16 @@ int32_t FadeOutTeams(int32_t times) {
 }  // namespace
 
 void DrawTeams() {
-    RestoreGameBackground(0, 800, 47, 430);
+    RestoreGameBackground({0, 800, 47, 430});
     DrawTeamPictures();
 }
 
 void DrawTeamPictures() {
     for (const Team& t : gGameSession.Teams) {
         if (t.standing)
-            DrawAlphaPicture(SmallTeamsPicture, t.picture, t.x, t.y, 1.0f);
+            DrawAlphaPicture(SmallTeamsSprite, t.picture, t.x, t.y, 1.0f);
         else
-            DrawAlphaPicture(SmallTeamsOutPicture, t.picture, t.x, t.y, 0.3f);
+            DrawAlphaPicture(SmallTeamsOutSprite, t.picture, t.x, t.y, 0.3f);
     }
 }
 
@@ -43,8 +43,8 @@ bool FadeOutTeam() {
     StartTransition(200);
     while (!TransitionDone()) {
         float a = 1.0f - static_cast<float>(TransitionProgress(11)) / 10.0f;
-        DrawAlphaPicture(SmallTeamsOutPicture, team.picture, team.x, team.y, 1.0f);
-        if (a > 0.0f) DrawAlphaPicture(SmallTeamsPicture, team.picture, team.x, team.y, a);
+        DrawAlphaPicture(SmallTeamsOutSprite, team.picture, team.x, team.y, 1.0f);
+        if (a > 0.0f) DrawAlphaPicture(SmallTeamsSprite, team.picture, team.x, team.y, a);
         Present();
     }
     DrawTeams();
@@ -68,9 +68,9 @@ int32_t RemoveTeams() {
     DrawMessagePanel(total > 1 ? PanelSeveralKnockedOut : PanelOneKnockedOut);
     // The numbers are frames 0 to 49 for 1 to 50; a count without a frame shows none.
     if (total >= 1 && total <= TeamCount)
-        DrawKeyedPicture(EliminationNumbersPicture, total - 1, 189, 439);
+        DrawKeyedPicture(EliminationNumbersSprite, total - 1, 189, 439);
     int32_t standing = CountStandingTeams();
-    if (standing >= 1) DrawKeyedPicture(EliminationNumbersPicture, standing - 1, 189, 509);
+    if (standing >= 1) DrawKeyedPicture(EliminationNumbersSprite, standing - 1, 189, 509);
     Present();
     WaitOrTouch(2000);
     return total;

@@ -5,12 +5,12 @@
 #include "game/outside.h"
 #include "platform/clock.h"
 
-void RestoreGameBackground(int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
-    gGameOutside.restoreImage(GameBackgroundImage, x0, x1, y0, y1);
+void RestoreGameBackground(const FadeRect& area) {
+    gGameOutside.restoreImage(GameBackgroundImage, area);
 }
 
 void DrawGameBackground() {
-    RestoreGameBackground(0, 800, 0, 600);
+    RestoreGameBackground({0, 800, 0, 600});
 }
 
 void DrawKeyedPicture(const char* path, int32_t frame, int32_t x, int32_t y) {
@@ -22,12 +22,12 @@ void DrawAlphaPicture(const char* path, int32_t frame, int32_t x, int32_t y, flo
 }
 
 void DrawMessagePanel(int32_t frame) {
-    DrawKeyedPicture(MessagePanelPicture, frame, MessagePanelX, MessagePanelY);
+    DrawKeyedPicture(MessagePanelSprite, frame, MessagePanelX, MessagePanelY);
 }
 
 void DrawAnswerButtons(int32_t trueFrame, int32_t falseFrame) {
-    DrawKeyedPicture(TruePicture, trueFrame, 493, 440);
-    DrawKeyedPicture(FalsePicture, falseFrame, 493, 513);
+    DrawKeyedPicture(TrueButtonSprite, trueFrame, 493, 440);
+    DrawKeyedPicture(FalseButtonSprite, falseFrame, 493, 513);
 }
 
 void WaitOnAnimationTimer(uint32_t ms) {

@@ -3,23 +3,11 @@
 #pragma once
 #include <cstdint>
 
-constexpr int32_t GameBackgroundImage = 13;
-constexpr int32_t MenuBackgroundImage = 16;
+#include "display/asset_manifest.h"
+#include "display/display.h"
 
-constexpr const char* SmallTeamsPicture = "Graphic_resource//Main//smallteams.tga";
-constexpr const char* SmallTeamsOutPicture = "Graphic_resource//Main//smallteamsout.tga";
-constexpr const char* BigTeamsPicture = "Graphic_resource//Main//bigteams.tga";
-constexpr const char* BigTeamsOutPicture = "Graphic_resource//Main//bigteamsout.tga";
-constexpr const char* SmallPrizesPicture = "Graphic_resource//Main//SmallPrizes.tga";
-constexpr const char* TimerPicture = "Graphic_resource//Main//Timer.tga";
-constexpr const char* TruePicture = "Graphic_resource//Main//true.bmp";
-constexpr const char* FalsePicture = "Graphic_resource//Main//false.bmp";
-constexpr const char* PassPicture = "Graphic_resource//Main//skip.bmp";
-constexpr const char* JokerPicture = "Graphic_resource//Main//joker.bmp";
-constexpr const char* EliminationNumbersPicture = "Graphic_resource//Main//EliminationNumbers.bmp";
-
-// The game background within x0..x1, y0..y1.
-void RestoreGameBackground(int32_t x0, int32_t x1, int32_t y0, int32_t y1);
+// The game background within the area.
+void RestoreGameBackground(const FadeRect& area);
 // The game background over the whole screen.
 void DrawGameBackground();
 // A colour-keyed picture (buttons, panels, numbers) at full opacity.

@@ -100,11 +100,11 @@ bool RunMenu() {
 void DrawMenuFrame() {
     if (DeadlinePassed(gMenuRedrawDeadline)) {
         SetDeadline(gMenuRedrawDeadline, 500);
-        RestoreMenuPicture(MenuPicture::Background, {0, 0, 800, 530});
+        RestoreMenuPicture(MenuPicture::Background, {0, 800, 0, 530});
     }
     DrawCreditPanel();
     DrawBankPanel();
-    RestoreMenuPicture(MenuPicture::Background, {0, 425, 800, 600});
+    RestoreMenuPicture(MenuPicture::Background, {0, 800, 425, 600});
     DrawMenuButtonsUp();
     DrawPlayOrInsertCoins(MenuButtonPlaces[2].x, MenuButtonPlaces[2].y);
 }
@@ -113,7 +113,7 @@ void AnimateButtonPress(int32_t i) {
     if (i < 0 || i >= MenuButtonPlaceCount) return;
     const MenuButtonPlace& place = MenuButtonPlaces[i];
     RestoreMenuPicture(MenuPicture::Background,
-                       {place.x, place.y, place.x + ButtonAreaWidth, place.y + ButtonAreaHeight});
+                       {place.x, place.x + ButtonAreaWidth, place.y, place.y + ButtonAreaHeight});
     DrawMenuSpriteFrame(place.sprite, 1, place.x, place.y);
     Present();
     WaitPumping(PressHalfMs);

@@ -4,11 +4,7 @@
 #include <cstdint>
 
 #include "core/timing.h"
-
-constexpr const char* MainMenuButtonSprite = "Graphic_resource//Menu//MenuButton.bmp";
-constexpr const char* RulesButtonSprite = "Graphic_resource//Menu//RulesButton.bmp";
-constexpr const char* PlayButtonSprite = "Graphic_resource//Menu//Play-Button.bmp";
-constexpr const char* InsertCoinsSprite = "Graphic_resource//Menu//InsertCoins.bmp";
+#include "display/asset_manifest.h"
 
 // Where each menu button's sprite is drawn; index 0 Main Menu, 1 Rules, 2 Play.
 struct MenuButtonPlace {

@@ -5,8 +5,6 @@
 #include "game/outside.h"
 
 namespace {
-constexpr int32_t RulesImageId = 3;
-constexpr int32_t MenuBackgroundId = 16;
 
 ResourceImage gMenuBackgroundImage;
 ResourceImage gRulesImage;
@@ -14,7 +12,7 @@ ResourceImage gRulesImage;
 // The picture's record, filled from its file header the first time it is needed.
 ResourceImage& Picture(MenuPicture picture) {
     ResourceImage& image = picture == MenuPicture::Rules ? gRulesImage : gMenuBackgroundImage;
-    int32_t id = picture == MenuPicture::Rules ? RulesImageId : MenuBackgroundId;
+    int32_t id = picture == MenuPicture::Rules ? RulesImage : MenuBackgroundImage;
     if (image.row < 0) RegisterResourceImage(image, id, 1);
     return image;
 }
@@ -24,13 +22,8 @@ void DrawMenuPicture(MenuPicture picture) {
     DrawResourceFrame(Picture(picture), 0, 0, 0, nullptr, false);
 }
 
-void RestoreMenuPicture(MenuPicture picture, const MenuArea& area) {
-    FadeRect clip;
-    clip.x0 = area.left;
-    clip.x1 = area.right;
-    clip.y0 = area.top;
-    clip.y1 = area.bottom;
-    DrawResourceFrame(Picture(picture), 0, 0, 0, &clip, false);
+void RestoreMenuPicture(MenuPicture picture, const FadeRect& area) {
+    DrawResourceFrame(Picture(picture), 0, 0, 0, &area, false);
 }
 
 void DrawMenuSpriteFrame(const char* sprite, int32_t frame, int32_t x, int32_t y) {

@@ -4,18 +4,12 @@
 #pragma once
 #include <cstdint>
 
+#include "display/display.h"
+
 enum class MenuPicture { Background, Rules };
 
-// An area of the screen: left, top, right, bottom, right and bottom excluded.
-struct MenuArea {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
-
 void DrawMenuPicture(MenuPicture picture);
-void RestoreMenuPicture(MenuPicture picture, const MenuArea& area);
+void RestoreMenuPicture(MenuPicture picture, const FadeRect& area);
 // Frame f of a two-frame button sprite at (x, y), magenta keyed.
 void DrawMenuSpriteFrame(const char* sprite, int32_t frame, int32_t x, int32_t y);
 // The whole sprite sheet at (x, y), drawn with its alpha.

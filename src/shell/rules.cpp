@@ -31,7 +31,7 @@ void ShowRules() {
     gMenuSounds.playEffect(ClickEffect);
 
     // The Rules button comes back up on the rules picture before the menu returns.
-    RestoreMenuPicture(MenuPicture::Rules, {307, 443, 495, 578});
+    RestoreMenuPicture(MenuPicture::Rules, {307, 495, 443, 578});
     Present();
     WaitPumping(200);
     Present();

@@ -82,8 +82,7 @@ double FrameDifference(const Screenshot& shot, const StagedPicture& picture, int
 }
 
 bool CabinetScreen::Load(const std::string& stageDir) {
-    return LoadStagedPicture(StagedPath(stageDir, MessagePanelPicture), PanelFrames, panel_,
-                             why_) &&
+    return LoadStagedPicture(StagedPath(stageDir, MessagePanelSprite), PanelFrames, panel_, why_) &&
            LoadStagedPicture(StagedPath(stageDir, MainMenuButtonSprite), 2, mainMenu_, why_) &&
            LoadStagedPicture(StagedPath(stageDir, RulesButtonSprite), 2, rules_, why_) &&
            LoadStagedPicture(StagedPath(stageDir, PlayButtonSprite), 2, play_, why_);

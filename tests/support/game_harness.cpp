@@ -34,18 +34,17 @@ namespace {
 GameOutside gReal;
 HarnessPassOn gPassOn;
 
-void LogRestore(int32_t id, int32_t x0, int32_t x1, int32_t y0, int32_t y1) {
-    if (gPassOn.drawing) gReal.restoreImage(id, x0, x1, y0, y1);
+void LogRestore(int32_t id, const FadeRect& area) {
+    if (gPassOn.drawing) gReal.restoreImage(id, area);
 }
 void LogSprite(const char* path, int32_t frame, int32_t x, int32_t y, bool alpha, float opacity) {
-    if (std::string(path) == MessagePanelPicture) gOutsideLog.panels.push_back(frame);
+    if (std::string(path) == MessagePanelSprite) gOutsideLog.panels.push_back(frame);
     if (!alpha) gOutsideLog.keyedDraws.emplace_back(path, frame);
     if (gPassOn.drawing) gReal.drawSprite(path, frame, x, y, alpha, opacity);
 }
-void LogSpritePart(const char* path, int32_t l, int32_t t, int32_t r, int32_t b, int32_t x,
-                   int32_t y) {
+void LogSpritePart(const char* path, const RECT& part, int32_t x, int32_t y) {
     ++gOutsideLog.warningStrips;
-    if (gPassOn.drawing) gReal.drawSpritePart(path, l, t, r, b, x, y);
+    if (gPassOn.drawing) gReal.drawSpritePart(path, part, x, y);
 }
 void LogQuestionText(const char* text) {
     ++gOutsideLog.questionTexts;

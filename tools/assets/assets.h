@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "display/asset_manifest.h"
 #include "encode.h"
 #include "image.h"
 
@@ -19,6 +20,21 @@ struct Sound {
     std::string path;
     Bytes bytes;
 };
+
+// The file of a sprite (by its program path) or of a resource image (by its id), relative to the
+// output folder, and the frames stacked in it.
+inline std::string FileOf(const char* sprite) {
+    return AssetFilePath(sprite);
+}
+inline std::string FileOf(int32_t image) {
+    return AssetFilePath(ResourceImagePath(image));
+}
+inline int FramesOf(const char* sprite) {
+    return SpriteFrames(sprite);
+}
+inline int FramesOf(int32_t image) {
+    return ResourceImageFrames(image);
+}
 
 // Each maker appends its pictures.
 void MakeTeamPictures(std::vector<Picture>& out);
@@ -53,4 +69,4 @@ const std::vector<Team>& RivalTeams();
 // Message panel geometry (shared by the panel, the numbers and the screens).
 constexpr int kPanelWidth = 350;
 constexpr int kPanelHeight = 158;
-constexpr int kPanelFrames = 31;
+constexpr int kPanelFrames = SpriteFrames(MessagePanelSprite);

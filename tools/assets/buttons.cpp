@@ -194,14 +194,14 @@ Picture TwoState(const char* path, const ButtonLook& look, const Icon& icon, con
                  const char* sub, Rgb under) {
     std::vector<Image> f = {Plaque(188, 135, 18, look, icon, 46, label, sub, false, under),
                             Plaque(188, 135, 18, look, icon, 46, label, sub, true, under)};
-    return {path, PictureFormat::Bmp, 2, Stack(f)};
+    return {FileOf(path), PictureFormat::Bmp, FramesOf(path), Stack(f)};
 }
 
 // The answer buttons: a round button; frame 0 is the dimmed look of the button not chosen,
 // frame 1 the normal look.
 Picture Answer(const char* path, const ButtonLook& look, const Icon& icon, const char* label) {
     std::vector<Image> f;
-    for (int frame = 0; frame < 2; ++frame) {
+    for (int frame = 0; frame < FramesOf(path); ++frame) {
         ButtonLook l = frame == 0 ? Dim(look) : look;
         Canvas c(67, 67);
         cairo_t* cr = c.cr();
@@ -225,13 +225,13 @@ Picture Answer(const char* path, const ButtonLook& look, const Icon& icon, const
         DrawText(cr, label, 33.5, 52, Align::Centre);
         f.push_back(KeyOnMagenta(c.Finish(), Colour::WoodDark));
     }
-    return {path, PictureFormat::Bmp, 2, Stack(f)};
+    return {FileOf(path), PictureFormat::Bmp, FramesOf(path), Stack(f)};
 }
 
 // Pass and joker: frame n + 1 shows n helps left; frame 0 is the button's plain face.
 Picture Help(const char* path, const ButtonLook& look, const Icon& icon, const char* label) {
     std::vector<Image> f;
-    for (int frame = 0; frame < 7; ++frame) {
+    for (int frame = 0; frame < FramesOf(path); ++frame) {
         int left = frame - 1;
         bool none = frame == 1;
         ButtonLook l = none ? kGrey : look;
@@ -273,32 +273,28 @@ Picture Help(const char* path, const ButtonLook& look, const Icon& icon, const c
         }
         f.push_back(KeyOnMagenta(c.Finish(), Colour::WoodDark));
     }
-    return {path, PictureFormat::Bmp, 7, Stack(f)};
+    return {FileOf(path), PictureFormat::Bmp, FramesOf(path), Stack(f)};
 }
 }  // namespace
 
 void MakeButtonPictures(std::vector<Picture>& out) {
     const Rgb under = Colour::WoodDark;
-    out.push_back(TwoState("Graphic_resource/Menu/MenuButton.bmp", kBrass, DoorIcon, "MAIN MENU",
-                           nullptr, under));
-    out.push_back(TwoState("Graphic_resource/Menu/RulesButton.bmp", kBrass, QuestionIcon, "RULES",
-                           nullptr, under));
-    out.push_back(TwoState("Graphic_resource/Menu/Play-Button.bmp", kGreen, PlayIcon, "PLAY",
-                           "50p A GAME", under));
+    out.push_back(TwoState(MainMenuButtonSprite, kBrass, DoorIcon, "MAIN MENU", nullptr, under));
+    out.push_back(TwoState(RulesButtonSprite, kBrass, QuestionIcon, "RULES", nullptr, under));
+    out.push_back(TwoState(PlayButtonSprite, kGreen, PlayIcon, "PLAY", "50p A GAME", under));
     {
         // Frame 1 is the sign the menu shows while the money is short; frame 0 its unlit look.
         std::vector<Image> f = {Plaque(188, 135, 18, kAmberDim, CoinIcon, 50, "INSERT COINS",
                                        "50p TO PLAY", false, under),
                                 Plaque(188, 135, 18, kAmber, CoinIcon, 50, "INSERT COINS",
                                        "50p TO PLAY", false, under)};
-        out.push_back({"Graphic_resource/Menu/InsertCoins.bmp", PictureFormat::Bmp, 2, Stack(f)});
+        out.push_back(
+            {FileOf(InsertCoinsSprite), PictureFormat::Bmp, FramesOf(InsertCoinsSprite), Stack(f)});
     }
-    out.push_back(TwoState("Graphic_resource/Main/carryon.bmp", kGreen, PlayIcon, "CARRY ON",
-                           nullptr, under));
-    out.push_back(
-        TwoState("Graphic_resource/Main/collect.bmp", kAmber, CoinIcon, "COLLECT", nullptr, under));
-    out.push_back(Answer("Graphic_resource/Main/true.bmp", kGreen, TickIcon, "TRUE"));
-    out.push_back(Answer("Graphic_resource/Main/false.bmp", kRed, CrossIcon, "FALSE"));
-    out.push_back(Help("Graphic_resource/Main/skip.bmp", kAmber, SkipIcon, "PASS"));
-    out.push_back(Help("Graphic_resource/Main/joker.bmp", kPurple, JokerIcon, "JOKER"));
+    out.push_back(TwoState(CarryOnButtonSprite, kGreen, PlayIcon, "CARRY ON", nullptr, under));
+    out.push_back(TwoState(CollectButtonSprite, kAmber, CoinIcon, "COLLECT", nullptr, under));
+    out.push_back(Answer(TrueButtonSprite, kGreen, TickIcon, "TRUE"));
+    out.push_back(Answer(FalseButtonSprite, kRed, CrossIcon, "FALSE"));
+    out.push_back(Help(PassButtonSprite, kAmber, SkipIcon, "PASS"));
+    out.push_back(Help(JokerButtonSprite, kPurple, JokerIcon, "JOKER"));
 }

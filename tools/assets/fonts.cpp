@@ -8,7 +8,7 @@
 
 namespace {
 struct FontStyle {
-    const char* path;
+    int32_t image;  // the resource image id
     PictureFormat format;
     Face face;
     double size;
@@ -75,26 +75,27 @@ Image FontStrip(const FontStyle& s) {
 
 const FontStyle kFonts[] = {
     // Font 6: a general white title font with a dark outline, hard edged.
-    {"Graphic_resource/Font1.BMP", PictureFormat::Bmp, Face::SansBold, 22, 20, 30, 23,
-     Colour::White, Hex(0xd8d8d8), Colour::Black, 1.5, Colour::Black, 110},
+    {Font1Image, PictureFormat::Bmp, Face::SansBold, 22, 20, 30, 23, Colour::White, Hex(0xd8d8d8),
+     Colour::Black, 1.5, Colour::Black, 110},
     // Font 7: the question text, chalk white on the question panel's chalkboard.
-    {"Graphic_resource/Font2.BMP", PictureFormat::Bmp, Face::SansBold, 16, 14, 26, 19,
-     Colour::Chalk, Colour::Chalk, Colour::Black, 0, Colour::Chalkboard, 40},
+    {Font2Image, PictureFormat::Bmp, Face::SansBold, 16, 14, 26, 19, Colour::Chalk, Colour::Chalk,
+     Colour::Black, 0, Colour::Chalkboard, 40},
     // Fonts 8 and 12: the credit and bank amounts, amber on the panels' dark displays.
-    {"Graphic_resource/Menu/BankFont.BMP", PictureFormat::Bmp, Face::SansBold, 34, 26, 44, 35,
-     Hex(0xffd27a), Colour::Amber, Colour::Black, 0, Colour::Display, 40},
+    {BankFontImage, PictureFormat::Bmp, Face::SansBold, 34, 26, 44, 35, Hex(0xffd27a),
+     Colour::Amber, Colour::Black, 0, Colour::Display, 40},
     // Font 9: a blue fixed-pitch answer font.
-    {"Graphic_resource/Question/courierfontblueans.PCX", PictureFormat::Pcx, Face::MonoBold, 18, 14,
-     26, 19, Hex(0x4f8fff), Hex(0x1f4fc0), Colour::Black, 0, Colour::Cream, 40},
+    {AnswerFontImage, PictureFormat::Pcx, Face::MonoBold, 18, 14, 26, 19, Hex(0x4f8fff),
+     Hex(0x1f4fc0), Colour::Black, 0, Colour::Cream, 40},
     // Font 10: brass figures for points boxes.
-    {"Graphic_resource/Main/pointsboxfont.BMP", PictureFormat::Bmp, Face::SansBold, 26, 22, 34, 27,
-     Colour::BrassLight, Colour::Brass, Colour::WoodDark, 1.5, Colour::WoodDark, 110},
+    {PointsBoxFontImage, PictureFormat::Bmp, Face::SansBold, 26, 22, 34, 27, Colour::BrassLight,
+     Colour::Brass, Colour::WoodDark, 1.5, Colour::WoodDark, 110},
     // Font 11: green figures for the win plan.
-    {"Graphic_resource/Main/winplanfont.BMP", PictureFormat::Bmp, Face::SansBold, 18, 16, 26, 19,
-     Hex(0x7be39a), Colour::GreenLight, Colour::GreenDark, 1, Colour::GreenDark, 110},
+    {WinPlanFontImage, PictureFormat::Bmp, Face::SansBold, 18, 16, 26, 19, Hex(0x7be39a),
+     Colour::GreenLight, Colour::GreenDark, 1, Colour::GreenDark, 110},
 };
 }  // namespace
 
 void MakeFontPictures(std::vector<Picture>& out) {
-    for (const FontStyle& s : kFonts) out.push_back({s.path, s.format, 96, FontStrip(s)});
+    for (const FontStyle& s : kFonts)
+        out.push_back({FileOf(s.image), s.format, FramesOf(s.image), FontStrip(s)});
 }

@@ -125,7 +125,7 @@ void MakeGamePictures(std::vector<Picture>& out) {
     {
         std::vector<Image> f;
         for (int i = 0; i < 15; ++i) f.push_back(TimerFrame(i));
-        out.push_back({"Graphic_resource/Main/Timer.tga", PictureFormat::Tga, 15, Stack(f)});
+        out.push_back({FileOf(TimerSprite), PictureFormat::Tga, FramesOf(TimerSprite), Stack(f)});
     }
     const int prizes[8] = {50, 100, 150, 200, 300, 400, 500, 600};
     {
@@ -135,9 +135,10 @@ void MakeGamePictures(std::vector<Picture>& out) {
                             Colour::BrassDark));
             keyed.push_back(KeyOnMagenta(f.back(), Colour::Green));
         }
-        out.push_back({"Graphic_resource/Main/SmallPrizes.tga", PictureFormat::Tga, 8, Stack(f)});
         out.push_back(
-            {"Graphic_resource/Main/prizevalues.BMP", PictureFormat::Bmp, 8, Stack(keyed)});
+            {FileOf(SmallPrizesSprite), PictureFormat::Tga, FramesOf(SmallPrizesSprite), Stack(f)});
+        out.push_back({FileOf(PrizeValuesImage), PictureFormat::Bmp, FramesOf(PrizeValuesImage),
+                       Stack(keyed)});
     }
     {
         // Every prize a game can pay, from nothing up to twenty pounds.
@@ -150,16 +151,16 @@ void MakeGamePictures(std::vector<Picture>& out) {
             grey.push_back(Tag(Pounds(v), 141, 40, Hex(0x9a948c), Hex(0x5a5650), Hex(0xe8e4dc),
                                Hex(0x3a3632)));
         }
-        out.push_back(
-            {"Graphic_resource/Main/ValuesGreen.tga", PictureFormat::Tga, 16, Stack(green)});
-        out.push_back(
-            {"Graphic_resource/Main/ValuesGrey.tga", PictureFormat::Tga, 16, Stack(grey)});
+        out.push_back({FileOf(ValuesGreenSprite), PictureFormat::Tga, FramesOf(ValuesGreenSprite),
+                       Stack(green)});
+        out.push_back({FileOf(ValuesGreySprite), PictureFormat::Tga, FramesOf(ValuesGreySprite),
+                       Stack(grey)});
     }
     {
         std::vector<Image> f;
         for (int n = 1; n <= 50; ++n) f.push_back(NumberFrame(n));
-        out.push_back(
-            {"Graphic_resource/Main/EliminationNumbers.bmp", PictureFormat::Bmp, 50, Stack(f)});
+        out.push_back({FileOf(EliminationNumbersSprite), PictureFormat::Bmp,
+                       FramesOf(EliminationNumbersSprite), Stack(f)});
     }
     {
         std::vector<Image> f;
@@ -167,15 +168,17 @@ void MakeGamePictures(std::vector<Picture>& out) {
             f.push_back(KeyOnMagenta(Tag("ROUND " + std::to_string(r), 140, 40, Hex(0x4fc46e),
                                          Hex(0x1f7a3a), Colour::White, Colour::GreenDark),
                                      Colour::WoodDark));
-        out.push_back({"Graphic_resource/Main/RoundsGreen.bmp", PictureFormat::Bmp, 7, Stack(f)});
+        out.push_back(
+            {FileOf(RoundsGreenSprite), PictureFormat::Bmp, FramesOf(RoundsGreenSprite), Stack(f)});
     }
     out.push_back(
-        {"Graphic_resource/Menu/Bank.tga", PictureFormat::Tga, 1,
+        {FileOf(BankSprite), PictureFormat::Tga, FramesOf(BankSprite),
          Tag("BANK", 120, 34, Colour::BrassLight, Colour::Brass, Colour::Ink, Colour::BrassDark)});
-    out.push_back({"Graphic_resource/Menu/Credit.tga", PictureFormat::Tga, 1,
+    out.push_back({FileOf(CreditSprite), PictureFormat::Tga, FramesOf(CreditSprite),
                    Tag("CREDIT", 120, 34, Colour::BrassLight, Colour::Brass, Colour::Ink,
                        Colour::BrassDark)});
-    out.push_back({"Graphic_resource/Questions/QuestionsRemaining.tga", PictureFormat::TgaRaw, 1,
+    out.push_back({FileOf(QuestionsRemainingSprite), PictureFormat::TgaRaw,
+                   FramesOf(QuestionsRemainingSprite),
                    Tag("QUESTIONS LEFT", 170, 36, Hex(0x3a5a4a), Colour::Chalkboard, Colour::Chalk,
                        Colour::BrassDark)});
     {
@@ -188,6 +191,7 @@ void MakeGamePictures(std::vector<Picture>& out) {
             cairo_set_line_width(cr, 1.2);
             cairo_stroke(cr);
         }
-        out.push_back({"Graphic_resource/Main/Hilite.tga", PictureFormat::TgaRaw, 1, c.Finish()});
+        out.push_back(
+            {FileOf(HiliteSprite), PictureFormat::TgaRaw, FramesOf(HiliteSprite), c.Finish()});
     }
 }

@@ -208,5 +208,6 @@ void MakeMessagePanel(std::vector<Picture>& out) {
                     "The big team beat you to it. Better luck next time!");
     // One outline for all frames, hard edged; the panel sits on the dark bar top.
     for (Image& img : f) img = KeyOnMagenta(img, Colour::WoodDark);
-    out.push_back({"Graphic_resource/Main/Box.bmp", PictureFormat::Bmp, kPanelFrames, Stack(f)});
+    out.push_back(
+        {FileOf(MessagePanelSprite), PictureFormat::Bmp, FramesOf(MessagePanelSprite), Stack(f)});
 }

@@ -98,28 +98,28 @@ void Text(Image& screen, const Picture& font, int extra, const std::string& text
 }
 
 Image Menu(const std::vector<Picture>& all, bool money) {
-    Image s = Find(all, "Graphic_resource/Menu/OptionBackgroundBLank.BMP").image;
-    const Picture& font = Find(all, "Graphic_resource/Menu/BankFont.BMP");
-    Draw(s, Find(all, "Graphic_resource/Menu/BankBlank.BMP"), 0, 0, 0);
+    Image s = Find(all, FileOf(MenuBackgroundImage)).image;
+    const Picture& font = Find(all, FileOf(BankFontImage));
+    Draw(s, Find(all, FileOf(BankBlankImage)), 0, 0, 0);
     Text(s, font, 2,
          money ? "\xA3"
                  "1.00"
                : "\xA3"
                  "0.00",
          38, 51, 168, 47);
-    Draw(s, Find(all, "Graphic_resource/Menu/CreditBlank.BMP"), 0, 567, 0);
+    Draw(s, Find(all, FileOf(CreditBlankImage)), 0, 567, 0);
     Text(s, font, 2,
          money ? "\xA3"
                  "12.50"
                : "\xA3"
                  "0.00",
          594, 51, 169, 52);
-    Draw(s, Find(all, "Graphic_resource/Menu/MenuButton.bmp"), 0, 0, 443);
-    Draw(s, Find(all, "Graphic_resource/Menu/RulesButton.bmp"), money ? 0 : 1, 307, 443);
+    Draw(s, Find(all, FileOf(MainMenuButtonSprite)), 0, 0, 443);
+    Draw(s, Find(all, FileOf(RulesButtonSprite)), money ? 0 : 1, 307, 443);
     if (money)
-        Draw(s, Find(all, "Graphic_resource/Menu/Play-Button.bmp"), 0, 607, 395);
+        Draw(s, Find(all, FileOf(PlayButtonSprite)), 0, 607, 395);
     else
-        Draw(s, Find(all, "Graphic_resource/Menu/InsertCoins.bmp"), 1, 607, 395);
+        Draw(s, Find(all, FileOf(InsertCoinsSprite)), 1, 607, 395);
     return s;
 }
 
@@ -138,58 +138,56 @@ std::vector<std::pair<int, int>> Slots() {
 }
 
 Image Question(const std::vector<Picture>& all, int timerFrame, bool warning, bool knockout) {
-    Image s = Find(all, "Graphic_resource/Main/Main.BMP").image;
+    Image s = Find(all, FileOf(GameBackgroundImage)).image;
     auto slots = Slots();
     for (int t = 0; t < 50; ++t) {
         bool out = t % 3 == 1;
         if (out)
-            Draw(s, Find(all, "Graphic_resource/Main/smallteamsout.tga"), t, slots[t].first,
-                 slots[t].second, true, 0.3);
+            Draw(s, Find(all, FileOf(SmallTeamsOutSprite)), t, slots[t].first, slots[t].second,
+                 true, 0.3);
         else
-            Draw(s, Find(all, "Graphic_resource/Main/smallteams.tga"), t, slots[t].first,
-                 slots[t].second, true);
+            Draw(s, Find(all, FileOf(SmallTeamsSprite)), t, slots[t].first, slots[t].second, true);
     }
-    const Picture& box = Find(all, "Graphic_resource/Main/Box.bmp");
-    Draw(s, Find(all, "Graphic_resource/Main/skip.bmp"), 2, 6, 466);
-    Draw(s, Find(all, "Graphic_resource/Main/joker.bmp"), 2, 670, 466);
+    const Picture& box = Find(all, FileOf(MessagePanelSprite));
+    Draw(s, Find(all, FileOf(PassButtonSprite)), 2, 6, 466);
+    Draw(s, Find(all, FileOf(JokerButtonSprite)), 2, 670, 466);
     if (knockout) {
-        const Picture& numbers = Find(all, "Graphic_resource/Main/EliminationNumbers.bmp");
+        const Picture& numbers = Find(all, FileOf(EliminationNumbersSprite));
         Draw(s, box, 29, 135, 430);
         Draw(s, numbers, 4, 189, 439);
         Draw(s, numbers, 37, 189, 509);
         return s;
     }
     Draw(s, box, 3, 135, 430);
-    Draw(s, Find(all, "Graphic_resource/Main/true.bmp"), 1, 493, 440);
-    Draw(s, Find(all, "Graphic_resource/Main/false.bmp"), 1, 493, 513);
-    Text(s, Find(all, "Graphic_resource/Font2.BMP"), 2,
+    Draw(s, Find(all, FileOf(TrueButtonSprite)), 1, 493, 440);
+    Draw(s, Find(all, FileOf(FalseButtonSprite)), 1, 493, 513);
+    Text(s, Find(all, FileOf(Font2Image)), 2,
          "The Great Wall of China is visible from the Moon with the naked eye, according to "
          "astronauts.",
          155, 466, 315, 110);
-    Draw(s, Find(all, "Graphic_resource/Main/Timer.tga"), timerFrame, 576, 437, true);
+    Draw(s, Find(all, FileOf(TimerSprite)), timerFrame, 576, 437, true);
     if (warning) Draw(s, box, 27, 205, 430, false, 1, 70, 0, 219, 36);
     return s;
 }
 
 Image Final(const std::vector<Picture>& all) {
-    Image s = Find(all, "Graphic_resource/Main/Main.BMP").image;
+    Image s = Find(all, FileOf(GameBackgroundImage)).image;
     const int spots[3][2] = {{43, 155}, {313, 100}, {583, 155}};
     const int teams[3] = {33, 35, 3};
     const int prizes[3] = {1, 2, 3};
     for (int q = 0; q < 3; ++q) {
         double o = q == 0 ? 0.3 : 1;
-        const char* pic =
-            q == 0 ? "Graphic_resource/Main/bigteamsout.tga" : "Graphic_resource/Main/bigteams.tga";
-        Draw(s, Find(all, pic), teams[q], spots[q][0], spots[q][1], true, o);
-        Draw(s, Find(all, "Graphic_resource/Main/SmallPrizes.tga"), prizes[q], spots[q][0] + 17,
-             spots[q][1] - 42, true, o);
+        const char* pic = q == 0 ? BigTeamsOutSprite : BigTeamsSprite;
+        Draw(s, Find(all, FileOf(pic)), teams[q], spots[q][0], spots[q][1], true, o);
+        Draw(s, Find(all, FileOf(SmallPrizesSprite)), prizes[q], spots[q][0] + 17, spots[q][1] - 42,
+             true, o);
     }
-    Draw(s, Find(all, "Graphic_resource/Main/Box.bmp"), 3, 135, 430);
-    Draw(s, Find(all, "Graphic_resource/Main/true.bmp"), 1, 493, 440);
-    Draw(s, Find(all, "Graphic_resource/Main/false.bmp"), 0, 493, 513);
-    Text(s, Find(all, "Graphic_resource/Font2.BMP"), 2, "Paris is the capital of France.", 155, 466,
-         315, 110);
-    Draw(s, Find(all, "Graphic_resource/Main/Timer.tga"), 0, 576, 437, true);
+    Draw(s, Find(all, FileOf(MessagePanelSprite)), 3, 135, 430);
+    Draw(s, Find(all, FileOf(TrueButtonSprite)), 1, 493, 440);
+    Draw(s, Find(all, FileOf(FalseButtonSprite)), 0, 493, 513);
+    Text(s, Find(all, FileOf(Font2Image)), 2, "Paris is the capital of France.", 155, 466, 315,
+         110);
+    Draw(s, Find(all, FileOf(TimerSprite)), 0, 576, 437, true);
     return s;
 }
 }  // namespace

@@ -356,18 +356,22 @@ Image Overlay() {
 void MakeScreenPictures(std::vector<Picture>& out) {
     Image menu = Opaque(MenuBackground(), Colour::Black);
     Image game = Opaque(GameBackground(), Colour::Black);
-    out.push_back({"Graphic_resource/Loading/LoadingScreen.BMP", PictureFormat::Bmp, 1,
+    out.push_back({FileOf(LoadingScreenImage), PictureFormat::Bmp, FramesOf(LoadingScreenImage),
                    Opaque(LoadingScreen(), Colour::Black)});
-    out.push_back({"Graphic_resource/transparency.PCX", PictureFormat::Pcx, 1, Overlay()});
-    out.push_back({"Graphic_resource/Menu/InfoScreen.BMP", PictureFormat::Bmp, 1,
-                   Opaque(RulesScreen(), Colour::Black)});
     out.push_back(
-        {"Graphic_resource/Menu/CreditBlank.BMP", PictureFormat::Bmp, 1, CreditPanel(menu)});
-    out.push_back({"Graphic_resource/Menu/BankBlank.BMP", PictureFormat::Bmp, 1, BankPanel()});
-    out.push_back({"Graphic_resource/Main/Main.BMP", PictureFormat::Bmp, 1, game});
-    out.push_back({"Graphic_resource/Main/WinBackGround.BMP", PictureFormat::Bmp, 1,
+        {FileOf(TransparencyImage), PictureFormat::Pcx, FramesOf(TransparencyImage), Overlay()});
+    out.push_back({FileOf(RulesImage), PictureFormat::Bmp, FramesOf(RulesImage),
+                   Opaque(RulesScreen(), Colour::Black)});
+    out.push_back({FileOf(CreditBlankImage), PictureFormat::Bmp, FramesOf(CreditBlankImage),
+                   CreditPanel(menu)});
+    out.push_back(
+        {FileOf(BankBlankImage), PictureFormat::Bmp, FramesOf(BankBlankImage), BankPanel()});
+    out.push_back(
+        {FileOf(GameBackgroundImage), PictureFormat::Bmp, FramesOf(GameBackgroundImage), game});
+    out.push_back({FileOf(WinBackgroundImage), PictureFormat::Bmp, FramesOf(WinBackgroundImage),
                    Opaque(WinBackground(), Colour::Black)});
-    out.push_back({"Graphic_resource/Menu/OptionBackgroundBLank.BMP", PictureFormat::Bmp, 1, menu});
+    out.push_back(
+        {FileOf(MenuBackgroundImage), PictureFormat::Bmp, FramesOf(MenuBackgroundImage), menu});
     {
         // The clock's strip: the alcove empty, and lit.
         Image alcove = Crop(game, 573, 435, 86, 148);
@@ -375,7 +379,7 @@ void MakeScreenPictures(std::vector<Picture>& out) {
         for (size_t i = 0; i < lit.rgba.size(); i += 4)
             for (int k = 0; k < 3; ++k)
                 lit.rgba[i + k] = uint8_t(std::min(255, lit.rgba[i + k] * 3 / 2 + 10));
-        out.push_back(
-            {"Graphic_resource/Main/Timer.BMP", PictureFormat::Bmp, 2, Stack({alcove, lit})});
+        out.push_back({FileOf(TimerBackgroundImage), PictureFormat::Bmp,
+                       FramesOf(TimerBackgroundImage), Stack({alcove, lit})});
     }
 }

@@ -205,9 +205,12 @@ void MakeTeamPictures(std::vector<Picture>& out) {
         big.push_back(Badge(t, 175, 131, true));
         bigOut.push_back(KnockedOut(big.back(), true));
     }
-    out.push_back({"Graphic_resource/Main/smallteams.tga", PictureFormat::Tga, 50, Stack(small)});
     out.push_back(
-        {"Graphic_resource/Main/smallteamsout.tga", PictureFormat::Tga, 50, Stack(smallOut)});
-    out.push_back({"Graphic_resource/Main/bigteams.tga", PictureFormat::Tga, 50, Stack(big)});
-    out.push_back({"Graphic_resource/Main/bigteamsout.tga", PictureFormat::Tga, 50, Stack(bigOut)});
+        {FileOf(SmallTeamsSprite), PictureFormat::Tga, FramesOf(SmallTeamsSprite), Stack(small)});
+    out.push_back({FileOf(SmallTeamsOutSprite), PictureFormat::Tga, FramesOf(SmallTeamsOutSprite),
+                   Stack(smallOut)});
+    out.push_back(
+        {FileOf(BigTeamsSprite), PictureFormat::Tga, FramesOf(BigTeamsSprite), Stack(big)});
+    out.push_back({FileOf(BigTeamsOutSprite), PictureFormat::Tga, FramesOf(BigTeamsOutSprite),
+                   Stack(bigOut)});
 }

@@ -163,9 +163,9 @@ void SimQuestionText(const char* text) {
 // Without frames nothing is drawn: the game's pictures are never loaded and its
 // drawing calls return at once, so that only the game's decisions and timing
 // remain.
-void NoRestore(int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void NoRestore(int32_t, const FadeRect&) {}
 void NoSprite(const char*, int32_t, int32_t, int32_t, bool, float) {}
-void NoSpritePart(const char*, int32_t, int32_t, int32_t, int32_t, int32_t, int32_t) {}
+void NoSpritePart(const char*, const RECT&, int32_t, int32_t) {}
 void NoLoadSprite(const char*, int32_t) {}
 void NoLoadImage(int32_t) {}
 }  // namespace
