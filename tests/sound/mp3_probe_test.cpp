@@ -6,8 +6,8 @@
 #include <cstring>
 #include <random>
 
-#include "sound/mp3_files.h"
 #include "sound/wmp3.h"
+#include "support/mp3_files.h"
 
 namespace {
 struct Opened {

@@ -11,10 +11,10 @@
 #include "platform/clock.h"
 #include "platform/headless.h"
 #include "platform/wave_out.h"
-#include "sound/mp3_files.h"
 #include "sound/music_track.h"
 #include "sound/pcm_dither.h"
 #include "sound/wmp3.h"
+#include "support/mp3_files.h"
 
 namespace {
 constexpr size_t FrameSamples = 1152;

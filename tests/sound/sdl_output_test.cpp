@@ -14,8 +14,8 @@
 #include "platform/sound_device.h"
 #include "sound/effect_ids.h"
 #include "sound/effects.h"
-#include "sound/mp3_files.h"
 #include "sound/music_track.h"
+#include "support/mp3_files.h"
 #include "support/scratch.h"
 #include "support/wav_files.h"
 

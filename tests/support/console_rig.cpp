@@ -1,4 +1,4 @@
-#include "console/console_support.h"
+#include "support/console_rig.h"
 
 #include <chrono>
 #include <cstdio>

@@ -13,7 +13,7 @@
 #include <memory>
 #include <sstream>
 
-#include "console/console_support.h"
+#include "support/console_rig.h"
 #include "support/fleet_services.h"
 
 namespace fs = std::filesystem;

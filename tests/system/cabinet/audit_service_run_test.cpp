@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/cabinet_support.h"
+#include "cabinet_support.h"
 #include "game/session.h"
 #include "shell/startup.h"
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/cabinet_support.h"
+#include "cabinet_support.h"
 #include "display/resource_images.h"
 #include "game/session.h"
 #include "records/audit.h"

@@ -11,8 +11,8 @@
 #include <thread>
 
 #include "cabinet_folder.h"
-#include "console/console_support.h"
 #include "support/capture.h"
+#include "support/console_rig.h"
 
 namespace {
 const char* const Pages[] = {"/",      "/meters", "/money",   "/money.csv", "/report.csv",

@@ -1,4 +1,4 @@
-#include "cabinet/cabinet_support.h"
+#include "cabinet_support.h"
 
 #include <chrono>
 #include <filesystem>

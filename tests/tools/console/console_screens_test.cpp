@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "console/console_support.h"
 #include "support/capture.h"
+#include "support/console_rig.h"
 
 namespace {
 class CookieProxy {

@@ -6,7 +6,7 @@
 
 #include <fstream>
 
-#include "console/console_support.h"
+#include "support/console_rig.h"
 #include "support/fleet_services.h"
 
 namespace {

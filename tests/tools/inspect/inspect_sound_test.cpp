@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <string>
 
-#include "sound/mp3_files.h"
 #include "sound/wmp3.h"
 #include "support/capture.h"
+#include "support/mp3_files.h"
 #include "support/scratch.h"
 #include "support/wav_files.h"
 

@@ -1,5 +1,5 @@
-// Test support: the real brindlemark-console started on a free port beside a real credit
-// service, and a client that signs in and keeps its cookie as a browser would.
+// The real brindlemark-console started on a free port beside a real credit service, and a
+// client that signs in and keeps its cookie as a browser would.
 #pragma once
 #include <httplib.h>
 

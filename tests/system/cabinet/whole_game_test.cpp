@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "cabinet/cabinet_support.h"
+#include "cabinet_support.h"
 #include "game/message_panel.h"
 #include "game/session.h"
 #include "platform/signals.h"
