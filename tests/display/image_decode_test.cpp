@@ -4,9 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace {
 // Checks every decoded pixel against the picture converted to the display format.
@@ -22,13 +21,6 @@ void ExpectPicture(const DecodedImage& image, const RgbPicture& picture, int dep
             ASSERT_EQ(std::vector<uint8_t>(got, got + bpp), want)
                 << "pixel " << x << "," << y << " at depth " << depth;
         }
-}
-
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() /
-            ("bm_decode_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + name))
-        .string();
 }
 
 class DecodeTest : public ::testing::TestWithParam<int> {};
@@ -139,17 +131,17 @@ TEST(PcxDecode, RunPastARowEndSpillsIntoPixelsTheNextRowRewrites) {
 }
 
 TEST(DecodeAgainstImageMagick, BmpAndPcxReadTheSame) {
+    ScratchFolder scratch("decode");
     for (int width : {1, 2, 3, 123}) {
         for (int type : {ResourceTypeBmp, ResourceTypePcx}) {
             if (type == ResourceTypePcx && width % 2) continue;  // PCX lines are whole words
             const RgbPicture picture = PatternPicture(width, 6, 11u * static_cast<unsigned>(width));
             const auto file = type == ResourceTypeBmp ? EncodeBmp(picture) : EncodePcx(picture);
             const std::string path =
-                TempPath(std::to_string(width) + (type == 1 ? ".bmp" : ".pcx"));
+                scratch.File(std::to_string(width) + (type == 1 ? ".bmp" : ".pcx"));
             ASSERT_TRUE(WriteBytes(path, file));
             std::vector<uint8_t> reference;
             const bool haveReference = ImageMagickRgb(path, width, 6, reference);
-            std::filesystem::remove(path);
             if (!haveReference) GTEST_SKIP() << "ImageMagick's convert is not available";
             DecodedImage image;
             std::string error;

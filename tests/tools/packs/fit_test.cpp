@@ -2,18 +2,19 @@
 
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "check.h"
 #include "question_sources.h"
 #include "support/picture_files.h"
+#include "support/scratch.h"
 
 namespace {
 namespace fs = std::filesystem;
 
-// Writes a 24-bit BMP font of 96 frames, each `frameWidth` x `frameHeight`, magenta but for a
-// glyph block in columns 1 to `inkRight` of every frame.
-fs::path WriteBlockFont(int frameWidth, int frameHeight, int inkRight) {
+// Loads as the question font a 24-bit BMP font of 96 frames, each `frameWidth` x `frameHeight`,
+// magenta but for a glyph block in columns 1 to `inkRight` of every frame; false with `error` when
+// it is refused.
+bool LoadBlockFont(int frameWidth, int frameHeight, int inkRight, std::string& error) {
     // White ink from x = 1 to inkRight on magenta, in every one of the 96 frames.
     RgbPicture font{frameWidth, frameHeight * 96,
                     std::vector<uint8_t>(static_cast<size_t>(frameWidth) * frameHeight * 96 * 3)};
@@ -22,10 +23,9 @@ fs::path WriteBlockFont(int frameWidth, int frameHeight, int inkRight) {
             bool ink = x >= 1 && x <= inkRight;
             font.Set(x, y, 255, ink ? 255 : 0, 255);
         }
-    fs::path path =
-        fs::temp_directory_path() / ("bm_font_" + std::to_string(std::random_device{}()) + ".bmp");
-    WriteBytes(path, EncodeBmp(font));
-    return path;
+    ScratchFolder scratch("font");
+    WriteBytes(scratch.File("font.bmp"), EncodeBmp(font));
+    return LoadQuestionFont(scratch.File("font.bmp"), error);
 }
 
 std::string Words(int count, int letters) {
@@ -39,10 +39,8 @@ std::string Words(int count, int letters) {
 // Glyphs 10 wide (ink to column 8, plus 2 for the question font's slot), the space 6, lines 20
 // high: six four-letter words make a line of 270, and five lines fill 100 of the 110 rows.
 TEST(PackFitTest, LinesAndHeightOfTheQuestionBox) {
-    fs::path font = WriteBlockFont(12, 20, 8);
     std::string error;
-    ASSERT_TRUE(LoadQuestionFont(font.string(), error)) << error;
-    fs::remove(font);
+    ASSERT_TRUE(LoadBlockFont(12, 20, 8, error)) << error;
     FitTest fits = QuestionBoxFitTest();
     ASSERT_NE(fits, nullptr);
     EXPECT_TRUE(fits(Words(30, 4)));
@@ -53,10 +51,8 @@ TEST(PackFitTest, LinesAndHeightOfTheQuestionBox) {
 }
 
 TEST(PackFitTest, CheckReportsAStatementTooLongForTheBox) {
-    fs::path font = WriteBlockFont(12, 20, 8);
     std::string error;
-    ASSERT_TRUE(LoadQuestionFont(font.string(), error)) << error;
-    fs::remove(font);
+    ASSERT_TRUE(LoadBlockFont(12, 20, 8, error)) << error;
     std::vector<Statement> statements;
     const std::vector<Family>& families = Families();
     for (int p = 0; p < 48; ++p)

@@ -3,27 +3,25 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 
 #include "check.h"
 #include "game/packs.h"
 #include "pack_file.h"
 #include "question_sources.h"
+#include "support/scratch.h"
 
 namespace {
 namespace fs = std::filesystem;
 
 // A scratch question source folder with statements/ and facts/.
 struct SourceFolder {
-    fs::path root;
+    ScratchFolder scratch{"questions"};
+    fs::path root = scratch.path();
     SourceFolder() {
-        std::random_device seed;
-        root = fs::temp_directory_path() / ("bm_questions_" + std::to_string(seed()));
         fs::create_directories(root / "statements");
         fs::create_directories(root / "facts");
     }
-    ~SourceFolder() { fs::remove_all(root); }
     void Write(const std::string& name, const std::string& text) {
         std::ofstream(root / name, std::ios::binary) << text;
     }
@@ -384,8 +382,8 @@ TEST(PackFileTest, EveryStatementOfTheBankComesBackThroughTheReader) {
 
     std::vector<std::string> packs[48];
     for (const Statement& s : statements) packs[PackIndex(s)].push_back(s.text);
-    fs::path file =
-        fs::temp_directory_path() / ("bm_roundtrip_" + std::to_string(std::random_device{}()));
+    ScratchFolder scratch("roundtrip");
+    fs::path file = scratch.path() / "pack";
     size_t checked = 0;
     for (int p = 0; p < 48; ++p) {
         std::vector<uint8_t> bytes = MakePackBytes(packs[p]);
@@ -400,7 +398,6 @@ TEST(PackFileTest, EveryStatementOfTheBankComesBackThroughTheReader) {
         for (size_t i = 0; i < back.size(); ++i, ++checked)
             EXPECT_EQ(ToUtf8(back[i]), ToUtf8(packs[p][i])) << "pack " << p + 1 << " line " << i;
     }
-    fs::remove(file);
     EXPECT_EQ(checked, statements.size());
     EXPECT_GE(checked, 10000u);
 }
