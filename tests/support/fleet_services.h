@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,7 +21,9 @@
 namespace fleet {
 constexpr const char* PostgresBin = "/usr/lib/postgresql/15/bin/";
 
-// A loopback port nobody listens on now.
+// A loopback port nobody listens on now. Another program may take it before the server started on
+// it binds it, so the servers below watch their own start and move to another port when theirs
+// was taken.
 inline int FreePort() {
     int s = socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in a{};
@@ -32,17 +36,6 @@ inline int FreePort() {
         port = ntohs(a.sin_port);
     close(s);
     return port;
-}
-
-inline bool PortAnswers(int port) {
-    int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(static_cast<uint16_t>(port));
-    bool ok = connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
-    close(s);
-    return ok;
 }
 
 // The command's words run as the unprivileged user when the tests run as root.
@@ -70,6 +63,35 @@ inline bool WaitFor(double seconds, const auto& done) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return done();
+}
+
+inline std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// How a server's start went: it serves, it gave up because its port was taken (the log says
+// "Address already in use"), or it failed otherwise or did not get ready in time.
+enum class StartOutcome { Serving, PortTaken, Failed };
+
+// Waits until `serving()` or the process ends; a process that ended is reaped and set to
+// NoProcess.
+inline StartOutcome WatchStart(ProcessId& process, const std::filesystem::path& log, double seconds,
+                               const auto& serving) {
+    int code = 0;
+    bool ended = false;
+    WaitFor(seconds, [&] { return serving() || (ended = ProcessEnded(process, &code)); });
+    if (!ended && serving()) return StartOutcome::Serving;
+    if (!ended) {
+        StopProcess(process);
+        WaitProcess(process);
+    }
+    process = NoProcess;
+    return FileText(log).find("Address already in use") != std::string::npos
+               ? StartOutcome::PortTaken
+               : StartOutcome::Failed;
 }
 
 // The fleet's broker in `folder`, written by brindlemark-fleet-setup (password sign-in, or TLS
@@ -105,12 +127,24 @@ class Broker {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return ok;
     }
+    // Starts the broker and waits until its listener is open (its log says "running"). While no
+    // client has been given the port (the first start), a port taken meanwhile is traded for
+    // another free one; a restart keeps the port its clients know.
     void Start() {
         if (process_ != NoProcess) return;
-        process_ = StartProcess(
-            AsUnprivileged({"/usr/sbin/mosquitto", "-c", (folder_ / "mosquitto.conf").string()}),
-            "", (folder_ / "broker.log").string());
-        WaitFor(10, [&] { return PortAnswers(port_); });
+        std::filesystem::path log = folder_ / "broker.log";
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            process_ = StartProcess(AsUnprivileged({"/usr/sbin/mosquitto", "-c",
+                                                    (folder_ / "mosquitto.conf").string()}),
+                                    "", log.string());
+            StartOutcome start = WatchStart(process_, log, 10, [&] {
+                return FileText(log).find(" running\n") != std::string::npos;
+            });
+            if (start != StartOutcome::PortTaken || started_) break;
+            port_ = FreePort();
+            Listen(port_);
+        }
+        started_ = true;
     }
     void Stop() {
         if (process_ == NoProcess) return;
@@ -125,12 +159,26 @@ class Broker {
     int port_;
     Captured setUp_;
     ProcessId process_ = NoProcess;
+    bool started_ = false;
+
+    // Rewrites the set-up's listener line for another port.
+    void Listen(int port) {
+        std::filesystem::path conf = folder_ / "mosquitto.conf";
+        std::istringstream lines(FileText(conf));
+        std::string text;
+        for (std::string line; std::getline(lines, line);)
+            text +=
+                (line.rfind("listener ", 0) == 0 ? "listener " + std::to_string(port) + " 127.0.0.1"
+                                                 : line) +
+                "\n";
+        std::ofstream(conf) << text;
+    }
 };
 
 // A private PostgreSQL cluster with one database, "fleet", owned by the user "fleet".
 class Postgres {
   public:
-    explicit Postgres(const std::filesystem::path& folder) : folder_(folder), port_(FreePort()) {
+    explicit Postgres(const std::filesystem::path& folder) : folder_(folder) {
         std::filesystem::create_directories(folder_);
         GiveToUnprivileged(folder_);
         std::string data = (folder_ / "data").string();
@@ -142,18 +190,28 @@ class Postgres {
             error_ = init.out;
             return;
         }
-        process_ = StartProcess(AsUnprivileged({std::string(PostgresBin) + "postgres", "-D", data,
-                                                "-p", std::to_string(port_), "-k", folder_.string(),
-                                                "-c", "listen_addresses=127.0.0.1"}),
-                                "", (folder_ / "postgres.log").string());
-        bool ready = WaitFor(30, [&] {
-            return CaptureCommand(std::string(PostgresBin) + "pg_isready -q -h 127.0.0.1 -p " +
-                                  std::to_string(port_))
-                       .status == 0;
-        });
+        // The server is ready when its own pid file says so (its eighth line, "ready"), which
+        // it writes only once it listens on the port given; a port taken meanwhile (the server
+        // logs "Address already in use" and ends) is traded for another free one.
+        std::filesystem::path log = folder_ / "postgres.log";
+        StartOutcome start = StartOutcome::Failed;
+        for (int attempt = 0; attempt < 5; ++attempt) {
+            port_ = FreePort();
+            process_ = StartProcess(
+                AsUnprivileged({std::string(PostgresBin) + "postgres", "-D", data, "-p",
+                                std::to_string(port_), "-k", folder_.string(), "-c",
+                                "listen_addresses=127.0.0.1", "-c", "lc_messages=C"}),
+                "", log.string());
+            start = WatchStart(process_, log, 30, [&] { return Ready(data); });
+            if (start != StartOutcome::PortTaken) break;
+        }
+        if (start != StartOutcome::Serving) {
+            error_ = "postgres did not start: " + FileText(log);
+            return;
+        }
         Captured made = CaptureCommand(std::string(PostgresBin) + "createdb -h 127.0.0.1 -p " +
                                        std::to_string(port_) + " -U fleet fleet 2>&1");
-        if (!ready || made.status != 0) error_ = "postgres did not start: " + made.out;
+        if (made.status != 0) error_ = "the fleet database was not made: " + made.out;
     }
     ~Postgres() {
         if (process_ == NoProcess) return;
@@ -175,8 +233,15 @@ class Postgres {
 
   private:
     std::filesystem::path folder_;
-    int port_;
+    int port_ = 0;
     ProcessId process_ = NoProcess;
     std::string error_;
+
+    static bool Ready(const std::string& data) {
+        std::istringstream lines(FileText(data + "/postmaster.pid"));
+        std::string line;
+        for (int n = 0; n < 8 && std::getline(lines, line);) ++n;
+        return line.rfind("ready", 0) == 0;
+    }
 };
 }  // namespace fleet
