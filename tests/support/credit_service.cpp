@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include "balances.h"
@@ -68,6 +69,31 @@ CommandResult RunCreditCommand(const std::vector<std::string>& args, const Scrat
     result.output = ReadText(out);
     result.errors = ReadText(err);
     return result;
+}
+
+std::vector<LedgerEntry> ParseLedger(const std::string& output) {
+    std::vector<LedgerEntry> entries;
+    std::istringstream in(output);
+    std::string line;
+    std::getline(in, line);  // the heading
+    while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        std::string id, time, credit, bank;
+        LedgerEntry e;
+        if (fields >> id >> time >> e.client >> e.request >> e.amount >> credit >> bank) {
+            e.credit = PenceOf(credit);
+            e.bank = PenceOf(bank);
+            entries.push_back(e);
+        }
+    }
+    return entries;
+}
+
+int64_t PenceOf(const std::string& text) {
+    std::smatch m;
+    static const std::regex shape("\xC2\xA3([0-9]+)\\.([0-9]{2})");
+    if (!std::regex_match(text, m, shape)) return -1;
+    return std::stoll(m[1]) * 100 + std::stoll(m[2]);
 }
 
 RunningCreditService::RunningCreditService()

@@ -49,6 +49,19 @@ struct CommandResult {
 };
 CommandResult RunCreditCommand(const std::vector<std::string>& args, const ScratchFolder& folder);
 
+// One change in the output of `brindlemark-credit ledger`: who asked, what, the amount, and the
+// credit and bank after it in pence (-1 where the line does not show "£12.34").
+struct LedgerEntry {
+    std::string client;
+    std::string request;
+    int64_t amount = 0;
+    int64_t credit = 0;
+    int64_t bank = 0;
+};
+std::vector<LedgerEntry> ParseLedger(const std::string& output);
+// "£12.34" (UTF-8 pound sign) as pence; -1 when it is not that shape.
+int64_t PenceOf(const std::string& text);
+
 // The real service in a scratch folder of its own, with the operator's commands run against it.
 class RunningCreditService {
   public:

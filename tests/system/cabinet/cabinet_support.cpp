@@ -77,14 +77,6 @@ int64_t ReplyValue(const std::string& reply) {
     return std::stoll(reply.substr(comma + 1));
 }
 
-// Pence from the operator's "£12.34".
-bool ParsePounds(const std::string& text, int64_t& pence) {
-    size_t dot = text.find('.');
-    size_t digits = text.find_first_of("0123456789");
-    if (dot == std::string::npos || digits == std::string::npos || digits > dot) return false;
-    pence = std::stoll(text.substr(digits, dot - digits)) * 100 + std::stoll(text.substr(dot + 1));
-    return true;
-}
 }  // namespace
 
 RecordingRelay::RecordingRelay(uint16_t servicePort)
@@ -357,21 +349,7 @@ std::vector<std::string> Cabinet::Changes() {
 std::vector<LedgerEntry> Cabinet::Ledger() {
     CommandResult r =
         RunCreditCommand({"ledger", "1000000", "--db", folder_.File("credit.db")}, folder_);
-    std::vector<LedgerEntry> entries;
-    if (r.exitCode != 0) return entries;
-    std::istringstream text(r.output);
-    std::string line;
-    std::getline(text, line);  // the heading
-    while (std::getline(text, line)) {
-        std::istringstream fields(line);
-        std::string id, time, credit, bank;
-        LedgerEntry e;
-        if (!(fields >> id >> time >> e.client >> e.request >> e.amount >> credit >> bank))
-            continue;
-        if (!ParsePounds(credit, e.credit) || !ParsePounds(bank, e.bank)) continue;
-        entries.push_back(e);
-    }
-    return entries;
+    return r.exitCode == 0 ? ParseLedger(r.output) : std::vector<LedgerEntry>{};
 }
 
 std::vector<LedgerEntry> Cabinet::GameLedger() {
@@ -388,9 +366,14 @@ std::vector<LedgerEntry> Cabinet::GameLedger() {
 bool Cabinet::Balances(int64_t& credit, int64_t& bank) {
     CommandResult r =
         RunCreditCommand({"show", "--port", std::to_string(service_->port())}, folder_);
-    size_t c = r.output.find("credit"), b = r.output.find("bank");
-    if (r.exitCode != 0 || c == std::string::npos || b == std::string::npos) return false;
-    return ParsePounds(r.output.substr(c, b - c), credit) && ParsePounds(r.output.substr(b), bank);
+    // "credit £0.50" and "bank   £1.00", a line each.
+    std::istringstream lines(r.output);
+    std::string creditWord, creditText, bankWord, bankText;
+    lines >> creditWord >> creditText >> bankWord >> bankText;
+    credit = PenceOf(creditText);
+    bank = PenceOf(bankText);
+    return r.exitCode == 0 && creditWord == "credit" && bankWord == "bank" && credit >= 0 &&
+           bank >= 0;
 }
 
 std::string Cabinet::ServiceLog() const {

@@ -58,15 +58,6 @@ struct GameRecord {
     bool displayUp = false;  // the display was still up when the game ended
 };
 
-// One change in the service's ledger.
-struct LedgerEntry {
-    std::string client;
-    std::string request;
-    int64_t amount = 0;
-    int64_t credit = 0;
-    int64_t bank = 0;
-};
-
 // How the cabinet is run.
 struct CabinetPlan {
     int games = 1;                                     // games bought before leaving

@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "platform/png.h"
+#include "support/capture.h"
 
 extern char** environ;
 
@@ -124,21 +125,6 @@ void ChildProcess::Stop() {
     if (Wait(1.0, status)) return;
     kill(pid_, SIGKILL);
     Wait(5.0, status);
-}
-
-std::string RunCommand(const std::string& command, int& status) {
-    std::string output;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) {
-        status = -1;
-        return output;
-    }
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    int raw = pclose(pipe);
-    status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return output;
 }
 
 bool ParsePpm(const std::string& bytes, Screenshot& shot, std::string& error) {
@@ -250,20 +236,17 @@ bool VirtualDesktop::StartWindowManager(const std::string& program) {
 }
 
 bool VirtualDesktop::Touch(int x, int y) {
-    int status = 0;
-    RunCommand("DISPLAY=" + display_ + " xdotool mousemove " + std::to_string(x) + " " +
-                   std::to_string(y) + " click 1",
-               status);
-    return status == 0;
+    return CaptureCommand("DISPLAY=" + display_ + " xdotool mousemove " + std::to_string(x) + " " +
+                          std::to_string(y) + " click 1")
+               .status == 0;
 }
 
 bool VirtualDesktop::Capture(Screenshot& shot) {
-    int status = 0;
-    std::string bytes = RunCommand(
-        "DISPLAY=" + display_ + " import -window root -depth 8 ppm:- 2>/dev/null", status);
-    if (status != 0) {
+    Captured screen =
+        CaptureCommand("DISPLAY=" + display_ + " import -window root -depth 8 ppm:- 2>/dev/null");
+    if (screen.status != 0) {
         why_ = "import could not read the screen";
         return false;
     }
-    return ParsePpm(bytes, shot, why_);
+    return ParsePpm(screen.out, shot, why_);
 }

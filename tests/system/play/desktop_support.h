@@ -37,10 +37,6 @@ class ChildProcess {
     int status_ = -1;
 };
 
-// Runs a command line through the shell and returns its standard output; status gets the exit
-// status (-1 when it could not run).
-std::string RunCommand(const std::string& command, int& status);
-
 // An RGB screenshot of the whole X screen.
 struct Screenshot {
     int width = 0;

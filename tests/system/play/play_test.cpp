@@ -28,6 +28,8 @@
 #include "game/packs.h"
 #include "game/session.h"
 #include "platform/net.h"
+#include "support/capture.h"
+#include "support/credit_service.h"
 #include "support/scratch.h"
 
 namespace fs = std::filesystem;
@@ -99,41 +101,6 @@ void WritePacks(const fs::path& work) {
         std::snprintf(name, sizeof name, "Data%02d.pck", n);
         std::ofstream(dir / name, std::ios::binary) << stored;
     }
-}
-
-// One change in the credit ledger.
-struct LedgerRow {
-    std::string client;
-    std::string request;
-    long amount = 0;
-    long credit = 0;  // pence after the change
-    long bank = 0;
-};
-
-// "£12.34" (UTF-8 pound sign) as pence; -1 when it is not that shape.
-long PenceOf(const std::string& text) {
-    std::smatch m;
-    static const std::regex shape("\xC2\xA3([0-9]+)\\.([0-9]{2})");
-    if (!std::regex_match(text, m, shape)) return -1;
-    return std::stol(m[1]) * 100 + std::stol(m[2]);
-}
-
-std::vector<LedgerRow> ParseLedger(const std::string& text) {
-    std::vector<LedgerRow> rows;
-    std::istringstream in(text);
-    std::string line;
-    std::getline(in, line);  // the heading
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        std::string id, time, credit, bank;
-        LedgerRow row;
-        if (fields >> id >> time >> row.client >> row.request >> row.amount >> credit >> bank) {
-            row.credit = PenceOf(credit);
-            row.bank = PenceOf(bank);
-            rows.push_back(row);
-        }
-    }
-    return rows;
 }
 
 // The counters of `brindlemark-audit --json`, by id.
@@ -268,10 +235,8 @@ class CabinetOnDesktop : public testing::Test {
         if (scratch_.empty()) return;
         if (HasFailure()) {
             if (!screenShot_.rgb.empty()) SaveScreenshot(screenShot_, scratch_ / "last-screen.png");
-            int status = 0;
-            std::string out =
-                RunCommand("tail -n 40 '" + (scratch_ / "game.out").string() + "'", status);
-            std::printf("the game's output ends:\n%s\n", out.c_str());
+            Captured tail = CaptureCommand("tail -n 40 '" + (scratch_ / "game.out").string() + "'");
+            std::printf("the game's output ends:\n%s\n", tail.out.c_str());
             std::printf("kept the cabinet's folder for inspection: %s\n", scratch_.c_str());
             folder_->Keep();
         }
@@ -279,10 +244,9 @@ class CabinetOnDesktop : public testing::Test {
 
     // Output of an operator command, with its status checked.
     std::string Operator(const std::string& program, const std::string& args) {
-        int status = 0;
-        std::string out = RunCommand("'" + program + "' " + args + " 2>&1", status);
-        EXPECT_EQ(status, 0) << program << " " << args << ": " << out;
-        return out;
+        Captured c = CaptureCommand("'" + program + "' " + args + " 2>&1");
+        EXPECT_EQ(c.status, 0) << program << " " << args << ": " << c.out;
+        return c.out;
     }
 
     bool StartGame() {
@@ -572,7 +536,7 @@ TEST_F(CabinetOnDesktop, WonAndLostGamesPlayedByTouchAgreeInLedgerAndAudit) {
 
     // The ledger: the coin, then the game's own connection took two stakes and paid one prize,
     // whole pounds to the bank and the rest to the credit.
-    std::vector<LedgerRow> rows = ParseLedger(Operator(
+    std::vector<LedgerEntry> rows = ParseLedger(Operator(
         CREDIT_SERVICE_PATH, "ledger 100 --db '" + (scratch_ / "credit.db").string() + "'"));
     ASSERT_GE(rows.size(), 3u);
     EXPECT_EQ(rows[0].request, "CADD");
