@@ -140,11 +140,6 @@ bool RunCommand(const std::string& command) {
     return std::system(command.c_str()) == 0;
 }
 
-Bytes ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(SpriteTga, ImageMagickFilesDecodeToImageMagicksOwnPixels) {
     namespace fs = std::filesystem;
     ScratchFolder scratch;
@@ -177,7 +172,7 @@ TEST(SpriteTga, ImageMagickFilesDecodeToImageMagicksOwnPixels) {
                                " -depth 8 rgba:" + (dir / "in.rgba").string() + " -compress " +
                                compression + " tga:" + tga.string()));
         ASSERT_TRUE(RunCommand("convert tga:" + tga.string() + " -depth 8 rgba:" + back.string()));
-        Bytes file = ReadFile(tga), reference = ReadFile(back);
+        Bytes file = ReadBytes(tga), reference = ReadBytes(back);
         ASSERT_EQ(size_t{w} * h * 4, reference.size());
         EXPECT_EQ(compression == std::string("RLE") ? 10 : 2, file[2]);
         TgaImage image;

@@ -9,11 +9,11 @@
 #include "core/random.h"
 #include "credit/link.h"
 #include "game/game.h"
-#include "game/pack_support.h"
 #include "records/audit.h"
 #include "shell/startup.h"
 #include "support/credit_service.h"
 #include "support/game_harness.h"
+#include "support/pack_files.h"
 
 namespace {
 constexpr int GamesToPlay = 200;

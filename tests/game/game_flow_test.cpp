@@ -4,11 +4,11 @@
 
 #include "game/game.h"
 #include "game/message_panel.h"
-#include "game/pack_support.h"
 #include "game/packs.h"
 #include "game/session.h"
 #include "records/audit.h"
 #include "support/game_harness.h"
+#include "support/pack_files.h"
 
 namespace {
 class GameFlowTest : public ::testing::Test {

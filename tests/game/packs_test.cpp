@@ -7,9 +7,9 @@
 #include "core/random.h"
 #include "game/packs.h"
 #include "game/session.h"
-#include "pack_support.h"
 #include "records/audit.h"
 #include "shell/startup.h"
+#include "support/pack_files.h"
 
 namespace {
 int gShutdowns = 0;
@@ -28,14 +28,6 @@ class PackReading : public ::testing::Test {
     void TearDown() override { gStartup = DefaultStartupSteps(); }
     ScratchPackFolder folder;
 };
-
-std::string Expand(const std::vector<uint8_t>& line) {
-    std::vector<uint8_t> z = line;
-    z.push_back(0);
-    char out[QuestionTextSize];
-    ExpandPackText(z.data(), out);
-    return out;
-}
 }  // namespace
 
 TEST(PackTableTest, RowsFollowFileNumber) {
@@ -81,15 +73,15 @@ TEST(PackTableTest, ScrambleAndUnscrambleAreInverseOnlyInsideTheRange) {
 
 TEST(PackExpandTest, DictionaryAndSpecialBytes) {
     std::string want = std::string(PackWords[0]) + "S" + PackWords[0xE9 - 0x80] + "s*x";
-    EXPECT_EQ(Expand({0x80, 'S', 0xE9, 's', '*', 'x'}), want);
-    EXPECT_EQ(Expand({'#', '5', '*'}), std::string("\x7f") + "5*");
-    EXPECT_EQ(Expand({'a', '\t', 'b', 1, '\r', 'c'}), "a bc");
-    EXPECT_EQ(Expand({}), "");
+    EXPECT_EQ(Expanded({0x80, 'S', 0xE9, 's', '*', 'x'}), want);
+    EXPECT_EQ(Expanded({'#', '5', '*'}), std::string("\x7f") + "5*");
+    EXPECT_EQ(Expanded({'a', '\t', 'b', 1, '\r', 'c'}), "a bc");
+    EXPECT_EQ(Expanded({}), "");
 }
 
 TEST(PackExpandTest, OutputStopsAtOneHundredNinetyNineCharacters) {
     std::vector<uint8_t> line(300, 0x80);  // "Which " six characters each
-    std::string out = Expand(line);
+    std::string out = Expanded(line);
     EXPECT_EQ(out.size(), 199u);
     EXPECT_EQ(out.substr(0, 12), "Which Which ");
 }

@@ -15,11 +15,6 @@
 #include "support/scratch.h"
 
 namespace {
-std::vector<uint8_t> ReadBytes(const char* path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 void WriteBytes(const char* path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories("data");
     std::ofstream(path, std::ios::binary)

@@ -8,15 +8,14 @@
 #include <vector>
 
 #include "support/capture.h"
+#include "support/scratch.h"
 
 inline std::string Fixture(const std::string& name) {
     return std::string(SOUND_FIXTURES) + "/" + name;
 }
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name) {
-    std::ifstream in(Fixture(name), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>());
+    return ReadBytes(Fixture(name));
 }
 
 // The duration ffprobe gives for a file, in ms; negative when ffprobe is not there.

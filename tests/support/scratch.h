@@ -34,5 +34,7 @@ class ScratchDir : public ScratchFolder {
 
 // Reads a whole file as bytes in a string ("" when missing).
 std::string ReadText(const std::string& path);
+// Reads a whole file as bytes (none when missing).
+std::vector<uint8_t> ReadBytes(const std::string& path);
 // Writes the bytes as the whole file; false when it cannot be written.
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -26,11 +26,6 @@ const std::string& GeneratedAssets() {
     return dir;
 }
 
-std::vector<uint8_t> ReadBytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
 static bool EndsWith(const std::string& s, const char* tail) {
     std::string t(tail);
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
@@ -79,7 +74,8 @@ Pixels ReadWithImageMagick(const std::string& path) {
     Captured size = CaptureCommand("identify -format '%w %h' '" + path + "' 2>/dev/null");
     if (size.status != 0) return px;
     std::istringstream(size.out) >> px.width >> px.height;
-    Captured raw = CaptureCommand("convert '" + path + "' -auto-orient -depth 8 rgba:- 2>/dev/null");
+    Captured raw =
+        CaptureCommand("convert '" + path + "' -auto-orient -depth 8 rgba:- 2>/dev/null");
     if (raw.status != 0 || raw.out.size() != size_t(px.width) * px.height * 4) return Pixels{};
     px.rgba.assign(raw.out.begin(), raw.out.end());
     return px;

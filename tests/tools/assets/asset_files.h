@@ -5,11 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "support/scratch.h"
+
 // The folder the generator wrote into before the checks; empty if it is missing.
 const std::string& GeneratedAssets();
 // Runs the generator with the given arguments; returns its exit status.
 int RunGenerator(const std::string& args);
-std::vector<uint8_t> ReadBytes(const std::string& path);
 
 struct Pixels {
     int width = 0, height = 0;

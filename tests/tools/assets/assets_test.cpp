@@ -82,6 +82,13 @@ std::string PathOf(const char* rel) {
     return GeneratedAssets() + "/" + rel;
 }
 
+// The frame count the screens need of a picture (0 when it is not in the list).
+int FramesOf(const std::string& path) {
+    for (const Need& n : kNeeds)
+        if (path == n.path) return n.frames;
+    return 0;
+}
+
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
 }
@@ -228,9 +235,7 @@ TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
     };
     for (const char* path : overdrawn) {
         SCOPED_TRACE(path);
-        int frames = 0;
-        for (const Need& n : kNeeds)
-            if (std::string(n.path) == path) frames = n.frames;
+        int frames = FramesOf(path);
         Pixels px = LoadAsGame(path);
         ASSERT_GT(px.width, 0);
         int fh = px.height / frames, differing = 0;
@@ -285,9 +290,7 @@ TEST_F(Pictures, FramesOfAStripAreDistinct) {
     };
     for (const char* path : strips) {
         SCOPED_TRACE(path);
-        int frames = 0;
-        for (const Need& n : kNeeds)
-            if (std::string(n.path) == path) frames = n.frames;
+        int frames = FramesOf(path);
         Pixels px = LoadAsGame(path);
         ASSERT_GT(px.width, 0);
         size_t frameBytes = px.rgba.size() / size_t(frames);
@@ -348,7 +351,8 @@ TEST_F(Pictures, ContactSheetShowsEveryFrame) {
     size_t area = 0;
     for (const Need& n : kNeeds) {
         int w = 0, h = 0;
-        std::istringstream(CaptureCommand("identify -format '%w %h' '" + PathOf(n.path) + "'").out) >>
+        std::istringstream(
+            CaptureCommand("identify -format '%w %h' '" + PathOf(n.path) + "'").out) >>
             w >> h;
         area += size_t(w) * h;
     }

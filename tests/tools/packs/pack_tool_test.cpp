@@ -9,6 +9,7 @@
 #include "game/packs.h"
 #include "pack_file.h"
 #include "question_sources.h"
+#include "support/pack_files.h"
 #include "support/scratch.h"
 
 namespace {
@@ -61,13 +62,6 @@ bool Mentions(const SourceReport& r, const std::string& what) {
     return false;
 }
 
-std::string Expanded(const std::vector<uint8_t>& packed) {
-    std::vector<uint8_t> line = packed;
-    line.push_back(0);
-    char out[QuestionTextSize];
-    ExpandPackText(line.data(), out);
-    return out;
-}
 }  // namespace
 
 TEST(PackCompressTest, LongestEntryWinsAndExpandsBack) {

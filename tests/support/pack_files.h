@@ -1,4 +1,5 @@
-// Helpers for pack tests: a scratch working directory holding pack files written byte by byte.
+// Question packs for tests: a scratch working directory holding pack files written byte by byte,
+// and a packed line as the game expands it.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -21,3 +22,5 @@ class ScratchPackFolder : public ScratchDir {
 };
 
 std::vector<uint8_t> Bytes(const std::string& s);
+// The text the game expands a packed line into (the line without its ending zero).
+std::string Expanded(const std::vector<uint8_t>& packed);

@@ -1,4 +1,4 @@
-#include "pack_support.h"
+#include "support/pack_files.h"
 
 #include <cstdio>
 #include <fstream>
@@ -33,6 +33,14 @@ void ScratchPackFolder::WriteAll() {
             text += "pack " + std::to_string(n) + " line " + std::to_string(line) + "*\r\n";
         WritePlain(n, Bytes(text));
     }
+}
+
+std::string Expanded(const std::vector<uint8_t>& packed) {
+    std::vector<uint8_t> line = packed;
+    line.push_back(0);
+    char out[QuestionTextSize];
+    ExpandPackText(line.data(), out);
+    return out;
 }
 
 std::vector<uint8_t> Bytes(const std::string& s) {
