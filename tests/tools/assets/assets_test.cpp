@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "asset_files.h"
+#include "display/asset_manifest.h"
 #include "support/capture.h"
 
 namespace {
@@ -16,77 +17,78 @@ enum Format { Bmp, Pcx, Tga };
 
 // What the game needs of a picture: frames, and the frame size range that fits where it is drawn.
 struct Need {
-    const char* path;
+    std::string path;  // the file, relative to the working folder
     Format format;
     int frames;
     int minW, maxW, minH, maxH;  // of one frame
 };
+// A sprite or a resource image by the name the game gives it, with its frames from the same list.
+Need Sprite(const char* sprite, Format format, int minW, int maxW, int minH, int maxH) {
+    return {AssetFilePath(sprite), format, SpriteFrames(sprite), minW, maxW, minH, maxH};
+}
+Need Image(int32_t id, Format format, int minW, int maxW, int minH, int maxH) {
+    const std::string file = AssetFilePath(ResourceImagePath(id));
+    return {file, format, ResourceImageFrames(id), minW, maxW, minH, maxH};
+}
 
 // Resource images of the picture table (the bank font serves two rows) and the sprite list.
 const Need kNeeds[] = {
-    {"Graphic_resource/Loading/LoadingScreen.BMP", Bmp, 1, 800, 800, 600, 600},
-    {"Graphic_resource/transparency.PCX", Pcx, 1, 1, 800, 1, 600},
-    {"Graphic_resource/Menu/InfoScreen.BMP", Bmp, 1, 800, 800, 600, 600},
+    Image(LoadingScreenImage, Bmp, 800, 800, 600, 600),
+    Image(TransparencyImage, Pcx, 1, 800, 1, 600),
+    Image(RulesImage, Bmp, 800, 800, 600, 600),
     // Drawn at (567, 0) around the amount box x 594-763, y 51-103.
-    {"Graphic_resource/Menu/CreditBlank.BMP", Bmp, 1, 196, 233, 103, 200},
+    Image(CreditBlankImage, Bmp, 196, 233, 103, 200),
     // Drawn at (0, 0) around the amount box x 38-206, y 51-98.
-    {"Graphic_resource/Menu/BankBlank.BMP", Bmp, 1, 206, 260, 98, 200},
-    {"Graphic_resource/Font1.BMP", Bmp, 96, 4, 64, 8, 64},
+    Image(BankBlankImage, Bmp, 206, 260, 98, 200),
+    Image(Font1Image, Bmp, 4, 64, 8, 64),
     // Four lines of question must fit the 110-row box.
-    {"Graphic_resource/Font2.BMP", Bmp, 96, 4, 40, 12, 27},
+    Image(Font2Image, Bmp, 4, 40, 12, 27),
     // Amounts are centred in boxes 47 and 52 rows high.
-    {"Graphic_resource/Menu/BankFont.BMP", Bmp, 96, 4, 40, 16, 47},
-    {"Graphic_resource/Question/courierfontblueans.PCX", Pcx, 96, 4, 40, 8, 64},
-    {"Graphic_resource/Main/pointsboxfont.BMP", Bmp, 96, 4, 64, 8, 64},
-    {"Graphic_resource/Main/winplanfont.BMP", Bmp, 96, 4, 64, 8, 64},
-    {"Graphic_resource/Main/Main.BMP", Bmp, 1, 800, 800, 600, 600},
-    {"Graphic_resource/Main/WinBackGround.BMP", Bmp, 1, 800, 800, 600, 600},
-    {"Graphic_resource/Main/prizevalues.BMP", Bmp, 8, 8, 400, 8, 200},
-    {"Graphic_resource/Menu/OptionBackgroundBLank.BMP", Bmp, 1, 800, 800, 600, 600},
-    {"Graphic_resource/Main/Timer.BMP", Bmp, 2, 8, 200, 8, 300},
-    {"Graphic_resource/Menu/Bank.tga", Tga, 1, 8, 400, 8, 200},
-    {"Graphic_resource/Menu/Credit.tga", Tga, 1, 8, 400, 8, 200},
+    Image(BankFontImage, Bmp, 4, 40, 16, 47),
+    Image(AnswerFontImage, Pcx, 4, 40, 8, 64),
+    Image(PointsBoxFontImage, Bmp, 4, 64, 8, 64),
+    Image(WinPlanFontImage, Bmp, 4, 64, 8, 64),
+    Image(GameBackgroundImage, Bmp, 800, 800, 600, 600),
+    Image(WinBackgroundImage, Bmp, 800, 800, 600, 600),
+    Image(PrizeValuesImage, Bmp, 8, 400, 8, 200),
+    Image(MenuBackgroundImage, Bmp, 800, 800, 600, 600),
+    Image(TimerBackgroundImage, Bmp, 8, 200, 8, 300),
+    Sprite(BankSprite, Tga, 8, 400, 8, 200),
+    Sprite(CreditSprite, Tga, 8, 400, 8, 200),
     // The menu restores 188 x 135 behind a button before drawing it.
-    {"Graphic_resource/Menu/MenuButton.bmp", Bmp, 2, 188, 188, 135, 135},
-    {"Graphic_resource/Menu/RulesButton.bmp", Bmp, 2, 188, 188, 135, 135},
-    {"Graphic_resource/Menu/Play-Button.bmp", Bmp, 2, 188, 188, 135, 135},
-    {"Graphic_resource/Menu/InsertCoins.bmp", Bmp, 2, 188, 188, 135, 135},
-    {"Graphic_resource/Main/Hilite.tga", Tga, 1, 8, 80, 8, 59},
-    {"Graphic_resource/Questions/QuestionsRemaining.tga", Tga, 1, 8, 400, 8, 200},
+    Sprite(MainMenuButtonSprite, Bmp, 188, 188, 135, 135),
+    Sprite(RulesButtonSprite, Bmp, 188, 188, 135, 135),
+    Sprite(PlayButtonSprite, Bmp, 188, 188, 135, 135),
+    Sprite(InsertCoinsSprite, Bmp, 188, 188, 135, 135),
+    Sprite(HiliteSprite, Tga, 8, 80, 8, 59),
+    Sprite(QuestionsRemainingSprite, Tga, 8, 400, 8, 200),
     // Grid pitch 80 pixels, rows 59 apart.
-    {"Graphic_resource/Main/smallteams.tga", Tga, 50, 60, 80, 40, 59},
-    {"Graphic_resource/Main/smallteamsout.tga", Tga, 50, 60, 80, 40, 59},
+    Sprite(SmallTeamsSprite, Tga, 60, 80, 40, 59),
+    Sprite(SmallTeamsOutSprite, Tga, 60, 80, 40, 59),
     // Panels of 175 x 167 with the picture 36 rows down.
-    {"Graphic_resource/Main/bigteams.tga", Tga, 50, 120, 175, 90, 131},
-    {"Graphic_resource/Main/bigteamsout.tga", Tga, 50, 120, 175, 90, 131},
+    Sprite(BigTeamsSprite, Tga, 120, 175, 90, 131),
+    Sprite(BigTeamsOutSprite, Tga, 120, 175, 90, 131),
     // Drawn 17 right and 42 above a big team's picture.
-    {"Graphic_resource/Main/SmallPrizes.tga", Tga, 8, 40, 141, 16, 42},
+    Sprite(SmallPrizesSprite, Tga, 40, 141, 16, 42),
     // 158 rows at (135, 430), around the 315 x 110 question box at (155, 466), left of True.
-    {"Graphic_resource/Main/Box.bmp", Bmp, 31, 335, 358, 158, 158},
+    Sprite(MessagePanelSprite, Bmp, 335, 358, 158, 158),
     // Inside the clock's rectangle x 574-659, y 435-582, drawn at (576, 437).
-    {"Graphic_resource/Main/Timer.tga", Tga, 15, 40, 83, 60, 145},
-    {"Graphic_resource/Main/carryon.bmp", Bmp, 2, 8, 400, 8, 200},
-    {"Graphic_resource/Main/collect.bmp", Bmp, 2, 8, 400, 8, 200},
-    {"Graphic_resource/Main/true.bmp", Bmp, 2, 67, 67, 67, 67},
-    {"Graphic_resource/Main/false.bmp", Bmp, 2, 67, 67, 67, 67},
-    {"Graphic_resource/Main/skip.bmp", Bmp, 7, 122, 122, 122, 122},
-    {"Graphic_resource/Main/joker.bmp", Bmp, 7, 122, 122, 122, 122},
+    Sprite(TimerSprite, Tga, 40, 83, 60, 145),
+    Sprite(CarryOnButtonSprite, Bmp, 8, 400, 8, 200),
+    Sprite(CollectButtonSprite, Bmp, 8, 400, 8, 200),
+    Sprite(TrueButtonSprite, Bmp, 67, 67, 67, 67),
+    Sprite(FalseButtonSprite, Bmp, 67, 67, 67, 67),
+    Sprite(PassButtonSprite, Bmp, 122, 122, 122, 122),
+    Sprite(JokerButtonSprite, Bmp, 122, 122, 122, 122),
     // At (189, 439) and (189, 509): within the panel and 70 rows apart.
-    {"Graphic_resource/Main/EliminationNumbers.bmp", Bmp, 50, 20, 150, 20, 70},
-    {"Graphic_resource/Main/ValuesGreen.tga", Tga, 16, 8, 400, 8, 200},
-    {"Graphic_resource/Main/ValuesGrey.tga", Tga, 16, 8, 400, 8, 200},
-    {"Graphic_resource/Main/RoundsGreen.bmp", Bmp, 7, 8, 400, 8, 200},
+    Sprite(EliminationNumbersSprite, Bmp, 20, 150, 20, 70),
+    Sprite(ValuesGreenSprite, Tga, 8, 400, 8, 200),
+    Sprite(ValuesGreySprite, Tga, 8, 400, 8, 200),
+    Sprite(RoundsGreenSprite, Bmp, 8, 400, 8, 200),
 };
 
-std::string PathOf(const char* rel) {
+std::string PathOf(const std::string& rel) {
     return GeneratedAssets() + "/" + rel;
-}
-
-// The frame count the screens need of a picture (0 when it is not in the list).
-int FramesOf(const std::string& path) {
-    for (const Need& n : kNeeds)
-        if (path == n.path) return n.frames;
-    return 0;
 }
 
 uint32_t Le32(const std::vector<uint8_t>& b, size_t at) {
@@ -102,8 +104,12 @@ class Pictures : public ::testing::Test {
 };
 
 TEST_F(Pictures, EveryFileTheGameOpensIsThereUnderItsExactName) {
-    std::set<std::string> expected;
-    for (const Need& n : kNeeds) expected.insert(n.path);
+    std::set<std::string> expected, needed;
+    for (const ResourceImageEntry& row : ResourceImageTable)
+        if (row.id != 0) expected.insert(AssetFilePath(row.path));
+    for (const GameSprite& sprite : GameSprites) expected.insert(AssetFilePath(sprite.path));
+    for (const Need& n : kNeeds) needed.insert(n.path);
+    EXPECT_EQ(needed, expected) << "every picture the game names is checked here";
     std::set<std::string> found;
     for (auto& e :
          std::filesystem::recursive_directory_iterator(GeneratedAssets() + "/Graphic_resource"))
@@ -227,16 +233,14 @@ TEST_F(Pictures, KeyedPicturesHaveNoMagentaFringe) {
 // frame and solid in another would leave a trace.
 TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
     const char* overdrawn[] = {
-        "Graphic_resource/Main/Box.bmp",         "Graphic_resource/Menu/MenuButton.bmp",
-        "Graphic_resource/Menu/RulesButton.bmp", "Graphic_resource/Menu/Play-Button.bmp",
-        "Graphic_resource/Menu/InsertCoins.bmp", "Graphic_resource/Main/true.bmp",
-        "Graphic_resource/Main/false.bmp",       "Graphic_resource/Main/skip.bmp",
-        "Graphic_resource/Main/joker.bmp",
+        MessagePanelSprite, MainMenuButtonSprite, RulesButtonSprite,
+        PlayButtonSprite,   InsertCoinsSprite,    TrueButtonSprite,
+        FalseButtonSprite,  PassButtonSprite,     JokerButtonSprite,
     };
-    for (const char* path : overdrawn) {
-        SCOPED_TRACE(path);
-        int frames = FramesOf(path);
-        Pixels px = LoadAsGame(path);
+    for (const char* sprite : overdrawn) {
+        SCOPED_TRACE(sprite);
+        const int frames = SpriteFrames(sprite);
+        Pixels px = LoadAsGame(AssetFilePath(sprite));
         ASSERT_GT(px.width, 0);
         int fh = px.height / frames, differing = 0;
         for (int f = 1; f < frames; ++f)
@@ -246,8 +250,8 @@ TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
         EXPECT_EQ(differing, 0);
     }
     // The play button and the insert-coins sign take each other's place too.
-    Pixels play = LoadAsGame("Graphic_resource/Menu/Play-Button.bmp");
-    Pixels coins = LoadAsGame("Graphic_resource/Menu/InsertCoins.bmp");
+    Pixels play = LoadAsGame(AssetFilePath(PlayButtonSprite));
+    Pixels coins = LoadAsGame(AssetFilePath(InsertCoinsSprite));
     ASSERT_EQ(play.width, coins.width);
     int differing = 0;
     for (int y = 0; y < 135; ++y)
@@ -260,7 +264,7 @@ TEST_F(Pictures, FramesDrawnOverEachOtherShareOneOutline) {
 // content: a frame that is all one colour is a missing drawing.
 TEST_F(Pictures, EveryFrameHasADrawing) {
     for (const Need& n : kNeeds) {
-        if (n.frames == 96) continue;  // fonts: the space is empty by design
+        if (n.frames == FontGlyphFrames) continue;  // fonts: the space is empty by design
         SCOPED_TRACE(n.path);
         Pixels px = LoadAsGame(n.path);
         ASSERT_GT(px.width, 0);
@@ -282,16 +286,14 @@ TEST_F(Pictures, EveryFrameHasADrawing) {
 // repeat a frame.
 TEST_F(Pictures, FramesOfAStripAreDistinct) {
     const char* strips[] = {
-        "Graphic_resource/Main/smallteams.tga",  "Graphic_resource/Main/smallteamsout.tga",
-        "Graphic_resource/Main/bigteams.tga",    "Graphic_resource/Main/bigteamsout.tga",
-        "Graphic_resource/Main/SmallPrizes.tga", "Graphic_resource/Main/Box.bmp",
-        "Graphic_resource/Main/Timer.tga",       "Graphic_resource/Main/EliminationNumbers.bmp",
-        "Graphic_resource/Main/skip.bmp",        "Graphic_resource/Main/joker.bmp",
+        SmallTeamsSprite,  SmallTeamsOutSprite, BigTeamsSprite, BigTeamsOutSprite,
+        SmallPrizesSprite, MessagePanelSprite,  TimerSprite,    EliminationNumbersSprite,
+        PassButtonSprite,  JokerButtonSprite,
     };
-    for (const char* path : strips) {
-        SCOPED_TRACE(path);
-        int frames = FramesOf(path);
-        Pixels px = LoadAsGame(path);
+    for (const char* sprite : strips) {
+        SCOPED_TRACE(sprite);
+        const int frames = SpriteFrames(sprite);
+        Pixels px = LoadAsGame(AssetFilePath(sprite));
         ASSERT_GT(px.width, 0);
         size_t frameBytes = px.rgba.size() / size_t(frames);
         std::set<std::vector<uint8_t>> seen;
@@ -304,13 +306,13 @@ TEST_F(Pictures, FramesOfAStripAreDistinct) {
 
 // Team badges carry true alpha: solid in the middle, see-through at the corners.
 TEST_F(Pictures, TeamBadgesHaveTrueAlpha) {
-    for (const char* path :
-         {"Graphic_resource/Main/smallteams.tga", "Graphic_resource/Main/bigteams.tga"}) {
-        SCOPED_TRACE(path);
-        Pixels px = LoadAsGame(path);
+    for (const char* sprite : {SmallTeamsSprite, BigTeamsSprite}) {
+        SCOPED_TRACE(sprite);
+        Pixels px = LoadAsGame(AssetFilePath(sprite));
         ASSERT_GT(px.width, 0);
-        int fh = px.height / 50;
-        for (int f = 0; f < 50; ++f) {
+        const int frames = SpriteFrames(sprite);
+        int fh = px.height / frames;
+        for (int f = 0; f < frames; ++f) {
             EXPECT_EQ(px.At(0, f * fh)[3], 0);
             EXPECT_EQ(px.At(px.width / 2, f * fh + fh / 2)[3], 255);
         }

@@ -6,23 +6,18 @@
 #include <string>
 
 #include "asset_files.h"
+#include "display/asset_manifest.h"
 #include "display/font_layout.h"
 
 namespace {
-struct FontFile {
-    const char* path;
-    int code;  // the font code the game draws it by
-};
-const FontFile kFonts[] = {
-    {"Graphic_resource/Font1.BMP", 6},
-    {"Graphic_resource/Font2.BMP", 7},
-    {"Graphic_resource/Menu/BankFont.BMP", 12},
-    {"Graphic_resource/Question/courierfontblueans.PCX", 9},
-    {"Graphic_resource/Main/pointsboxfont.BMP", 10},
-    {"Graphic_resource/Main/winplanfont.BMP", 11},
-};
+// The fonts by the code the game draws them with, which is their resource image id.
+const int32_t kFonts[] = {Font1Image,      Font2Image,         AmountFontImage,
+                          AnswerFontImage, PointsBoxFontImage, WinPlanFontImage};
+std::string FontFile(int32_t code) {
+    return AssetFilePath(ResourceImagePath(code));
+}
 
-Pixels Font(const char* rel) {
+Pixels Font(const std::string& rel) {
     return LoadAsGame(rel);
 }
 
@@ -49,9 +44,9 @@ class Fonts : public ::testing::Test {
 };
 
 TEST_F(Fonts, EveryGlyphButTheSpaceHasInkAndTheSpaceHasNone) {
-    for (const FontFile& f : kFonts) {
-        SCOPED_TRACE(f.path);
-        Pixels px = Font(f.path);
+    for (int32_t code : kFonts) {
+        SCOPED_TRACE(FontFile(code));
+        Pixels px = Font(FontFile(code));
         ASSERT_GT(px.width, 0);
         ASSERT_EQ(px.height % 96, 0);
         int fh = px.height / 96;
@@ -70,9 +65,9 @@ TEST_F(Fonts, EveryGlyphButTheSpaceHasInkAndTheSpaceHasNone) {
 TEST_F(Fonts, GlyphsStartAtTheLeftAndStayInsideTheirFrame) {
     // Ink in column 0 is never measured and the last column leaves no gap to the next glyph;
     // glyphs of one font differ from each other (no two characters drawn alike).
-    for (const FontFile& f : kFonts) {
-        SCOPED_TRACE(f.path);
-        Pixels px = Font(f.path);
+    for (int32_t code : kFonts) {
+        SCOPED_TRACE(FontFile(code));
+        Pixels px = Font(FontFile(code));
         ASSERT_GT(px.width, 0);
         int fh = px.height / 96;
         std::set<std::vector<uint8_t>> shapes;
@@ -95,9 +90,9 @@ TEST_F(Fonts, GlyphsStartAtTheLeftAndStayInsideTheirFrame) {
 }
 
 TEST_F(Fonts, AdvancesFollowTheLetterShapes) {
-    Pixels px = Font("Graphic_resource/Font2.BMP");
+    Pixels px = Font(FontFile(Font2Image));
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = GameAdvances("Graphic_resource/Font2.BMP", 7);
+    std::vector<int> adv = GameAdvances(FontFile(Font2Image), Font2Image);
     auto a = [&](char c) { return adv[GlyphIndex(c)]; };
     EXPECT_LT(a('i'), a('n'));
     EXPECT_LT(a('l'), a('o'));
@@ -109,9 +104,9 @@ TEST_F(Fonts, AdvancesFollowTheLetterShapes) {
 }
 
 TEST_F(Fonts, AmountsFitTheCreditAndBankBoxes) {
-    Pixels px = Font("Graphic_resource/Menu/BankFont.BMP");
+    Pixels px = Font(FontFile(AmountFontImage));
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = GameAdvances("Graphic_resource/Menu/BankFont.BMP", 12);
+    std::vector<int> adv = GameAdvances(FontFile(AmountFontImage), AmountFontImage);
     int lineHeight = px.height / 96;
     // The largest amount the game shows is below 10000 pence.
     for (const char* amount : {"\xA3"
@@ -133,9 +128,9 @@ TEST_F(Fonts, AmountsFitTheCreditAndBankBoxes) {
 }
 
 TEST_F(Fonts, QuestionsOfFourLinesFitTheQuestionBox) {
-    Pixels px = Font("Graphic_resource/Font2.BMP");
+    Pixels px = Font(FontFile(Font2Image));
     ASSERT_GT(px.width, 0);
-    std::vector<int> adv = GameAdvances("Graphic_resource/Font2.BMP", 7);
+    std::vector<int> adv = GameAdvances(FontFile(Font2Image), Font2Image);
     int lineHeight = px.height / 96;
     EXPECT_LE(4 * lineHeight, 110);
     int widest = 0;
@@ -153,9 +148,9 @@ TEST_F(Fonts, QuestionsOfFourLinesFitTheQuestionBox) {
 }
 
 TEST_F(Fonts, ThePoundSignIsTheLastGlyphAndItsOwn) {
-    for (const FontFile& f : kFonts) {
-        SCOPED_TRACE(f.path);
-        Pixels px = Font(f.path);
+    for (int32_t code : kFonts) {
+        SCOPED_TRACE(FontFile(code));
+        Pixels px = Font(FontFile(code));
         ASSERT_GT(px.width, 0);
         int fh = px.height / 96;
         auto frame = [&](int g) {
@@ -166,7 +161,7 @@ TEST_F(Fonts, ThePoundSignIsTheLastGlyphAndItsOwn) {
         EXPECT_NE(frame(95), frame(94));
         EXPECT_NE(frame(95), frame('L' - 32));
         EXPECT_NE(frame(95), frame('E' - 32));
-        std::vector<int> adv = GameAdvances(f.path, f.code);
+        std::vector<int> adv = GameAdvances(FontFile(code), code);
         EXPECT_GE(adv[95], adv['L' - 32] - 2);
     }
 }
@@ -175,12 +170,12 @@ TEST_F(Fonts, ThePoundSignIsTheLastGlyphAndItsOwn) {
 namespace {
 // Fonts measure the same whatever the display depth.
 TEST_F(Fonts, AdvancesAreTheSameAtEveryDepth) {
-    for (const FontFile& f : kFonts) {
-        SCOPED_TRACE(f.path);
-        std::vector<int> at32 = GameAdvances(f.path, f.code, 32);
+    for (int32_t code : kFonts) {
+        SCOPED_TRACE(FontFile(code));
+        std::vector<int> at32 = GameAdvances(FontFile(code), code, 32);
         ASSERT_EQ(at32.size(), 96u);
-        EXPECT_EQ(GameAdvances(f.path, f.code, 24), at32);
-        EXPECT_EQ(GameAdvances(f.path, f.code, 16), at32);
+        EXPECT_EQ(GameAdvances(FontFile(code), code, 24), at32);
+        EXPECT_EQ(GameAdvances(FontFile(code), code, 16), at32);
     }
 }
 }  // namespace
