@@ -1,7 +1,7 @@
-// The numbered resource images: a fixed table of picture files, each decoded once into a surface in
-// the display's format, drawn as frames of a vertical strip onto the back buffer or a work surface.
-// Every error here (missing id or file, bad header, a size that cannot be held, a failed surface
-// or lock) shuts the display down.
+// The numbered resource images: the fixed table of picture files (display/asset_manifest.h), each
+// decoded once into a surface in the display's format, drawn as frames of a vertical strip onto
+// the back buffer or a work surface. Every error here (missing id or file, bad header, a size that
+// cannot be held, a failed surface or lock) shuts the display down.
 #pragma once
 #include <cstdint>
 #include <vector>
