@@ -18,6 +18,7 @@
 #include "ledger_reader.h"
 #include "passwords.h"
 #include "store.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -94,7 +95,8 @@ bool MakeLedger(const std::string& path, bool collections) {
 }
 
 struct Served {
-    fs::path folder;
+    ScratchFolder scratch{"console-bench"};
+    fs::path folder = scratch.path();
     ConsoleServer server;
     std::thread thread;
     std::string cookie;
@@ -104,9 +106,6 @@ struct Served {
 // Starts the console on a ledger and signs in through its form.
 std::unique_ptr<Served> Serve(bool collections) {
     auto s = std::make_unique<Served>();
-    s->folder =
-        fs::temp_directory_path() / ("brindlemark-console-bench-" + std::to_string(collections));
-    fs::remove_all(s->folder);
     fs::create_directories(s->folder / "cabinet");
     std::string error;
     if (!StartCrypto() || !MakeLedger((s->folder / "credit.db").string(), collections) ||
@@ -161,7 +160,6 @@ void Overview(benchmark::State& state, bool collections) {
     state.counters["page_bytes"] = static_cast<double>(bytes);
     s->server.Stop();
     s->thread.join();
-    fs::remove_all(s->folder);
 }
 
 void BM_OverviewOverAMillionChanges(benchmark::State& state) {

@@ -10,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
-#include <random>
 #include <string>
 #include <thread>
 
@@ -18,6 +17,7 @@
 #include "platform/net_server.h"
 #include "platform/process.h"
 #include "support/credit_service.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -160,10 +160,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], EchoCommand) == 0) return RunEchoServer();
     // The client, the service and the echo all run on one processor (children inherit it).
     if (!PinToProcessor(0)) std::fprintf(stderr, "could not pin to processor 0\n");
-    std::random_device random;
-    gSetup.folder =
-        fs::temp_directory_path() / ("brindlemark-credit-bench-" + std::to_string(random()));
-    fs::create_directories(gSetup.folder);
+    ScratchFolder scratch("credit-bench");
+    gSetup.folder = scratch.path();
     gSetup.service =
         StartListeningProgram({CREDIT_SERVICE_PATH, "serve", "--db",
                                (gSetup.folder / "credit.db").string(), "--port", "0"},
@@ -185,7 +183,5 @@ int main(int argc, char** argv) {
         StopProcess(p);
         WaitProcess(p);
     }
-    std::error_code ignored;
-    fs::remove_all(gSetup.folder, ignored);
     return rc;
 }

@@ -8,7 +8,6 @@
 // The goal: a 1,000-cabinet day in under 10 minutes on two cores.
 #include <benchmark/benchmark.h>
 #include <mosquitto.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <fstream>
@@ -20,6 +19,7 @@
 #include "fleet_db.h"
 #include "outbox.h"
 #include "support/fleet_services.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -148,9 +148,8 @@ std::vector<double> Lags(const fleet::Postgres& db, const std::string& where) {
 void BM_FleetDay(benchmark::State& state) {
     const int cabinets = static_cast<int>(state.range(0));
     for (auto _ : state) {
-        char pattern[] = "/tmp/brindlemark-fleet-bench-XXXXXX";
-        fs::path scratch = mkdtemp(pattern);
-        chmod(scratch.c_str(), 0755);
+        ScratchFolder folder("fleet-bench");
+        const fs::path& scratch = folder.path();
         {
             fleet::Postgres db(scratch / "pg");
             fleet::Broker broker(scratch / "broker", FLEET_SETUP);
@@ -311,8 +310,6 @@ void BM_FleetDay(benchmark::State& state) {
                 static_cast<double>(sent) * 1000.0 / cabinets / rate / 60.0;
             state.SetIterationTime(seconds);
         }
-        std::error_code ec;
-        fs::remove_all(scratch, ec);
     }
 }
 }  // namespace

@@ -4,17 +4,17 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "platform/process.h"
+#include "support/scratch.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 // Runs the simulator for `games` games; false when it failed.
 bool RunSim(int64_t games, bool frames, uint32_t seed) {
-    std::string out = (fs::temp_directory_path() / "brindlemark-sim-bench.out").string();
+    ScratchFolder scratch("sim-bench");
+    std::string out = scratch.File("sim.out");
     std::vector<std::string> argv{SIM_TOOL,
                                   "--stage",
                                   BRINDLEMARK_STAGE_DIR,
@@ -25,9 +25,7 @@ bool RunSim(int64_t games, bool frames, uint32_t seed) {
                                   "--skill",
                                   "0.7"};
     if (frames) argv.push_back("--frames");
-    int code = WaitProcess(StartProcess(argv, out, out));
-    std::remove(out.c_str());
-    return code == 0;
+    return WaitProcess(StartProcess(argv, out, out)) == 0;
 }
 
 void BM_SimGames(benchmark::State& state, bool frames) {

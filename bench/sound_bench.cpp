@@ -14,6 +14,7 @@
 
 #include "sound/mp3_probe.h"
 #include "sound/wmp3.h"
+#include "support/scratch.h"
 
 namespace {
 std::vector<uint8_t> ReadAll(const std::string& path) {
@@ -26,10 +27,12 @@ bool Exists(const std::string& path) {
     return std::ifstream(path).good();
 }
 
-// A tune of `seconds` made by sox (chords of sweeps with a little noise) and lame.
+// A tune of `seconds` made by sox (chords of sweeps with a little noise) and lame, in a scratch
+// folder that lasts as long as the program.
 std::string MakeTune(const std::string& name, int seconds, const std::string& lameOptions) {
-    std::string wav = "/tmp/brindlemark_bench_" + name + ".wav";
-    std::string mp3 = "/tmp/brindlemark_bench_" + name + ".mp3";
+    static ScratchFolder scratch("sound-bench");
+    std::string wav = scratch.File(name + ".wav");
+    std::string mp3 = scratch.File(name + ".mp3");
     if (Exists(mp3)) return mp3;
     std::string make =
         "sox -n -r 44100 -c 2 " + wav + " synth " + std::to_string(seconds) +
