@@ -9,7 +9,6 @@
 #include "platform/process.h"
 #include "support/scratch.h"
 
-
 namespace {
 // Runs the simulator for `games` games; false when it failed.
 bool RunSim(int64_t games, bool frames, uint32_t seed) {
