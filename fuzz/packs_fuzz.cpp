@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/random.h"
 #include "fuzz_support.h"
 #include "game/packs.h"
-#include "core/random.h"
 
 FUZZ_TARGET(Packs) {
     EnterFuzzFolder();

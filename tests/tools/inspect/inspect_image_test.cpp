@@ -37,7 +37,7 @@ TEST_F(InspectImage, WritesWhatTheCabinetHoldsAtEachDepth) {
         for (int depth : {16, 24, 32}) {
             const std::string png = Path("out.png");
             const Captured run = Inspect(Path(file) + " --depth " + std::to_string(depth) +
-                                           " --frames 2 --png " + png);
+                                         " --frames 2 --png " + png);
             ASSERT_EQ(run.status, 0) << run.out;
             EXPECT_EQ(run.out, "width 6 height 4 frame height 2\n");
             std::vector<uint8_t> rgb;
