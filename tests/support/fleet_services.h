@@ -17,6 +17,7 @@
 
 #include "platform/process.h"
 #include "support/capture.h"
+#include "support/scratch.h"
 
 namespace fleet {
 constexpr const char* PostgresBin = "/usr/lib/postgresql/15/bin/";
@@ -65,13 +66,6 @@ inline bool WaitFor(double seconds, const auto& done) {
     return done();
 }
 
-inline std::string FileText(const std::filesystem::path& path) {
-    std::ifstream in(path);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // How a server's start went: it serves, it ended because its port was taken (the log says
 // "Address already in use"), it ended otherwise, or it still runs without serving yet.
 enum class StartOutcome { Serving, PortTaken, Failed, Slow };
@@ -85,7 +79,7 @@ inline StartOutcome WatchStart(ProcessId& process, const std::filesystem::path& 
     WaitFor(seconds, [&] { return serving() || (ended = ProcessEnded(process, &code)); });
     if (!ended) return serving() ? StartOutcome::Serving : StartOutcome::Slow;
     process = NoProcess;
-    return FileText(log).find("Address already in use") != std::string::npos
+    return ReadText(log.string()).find("Address already in use") != std::string::npos
                ? StartOutcome::PortTaken
                : StartOutcome::Failed;
 }
@@ -134,7 +128,7 @@ class Broker {
                                                     (folder_ / "mosquitto.conf").string()}),
                                     "", log.string());
             StartOutcome start = WatchStart(process_, log, 60, [&] {
-                return FileText(log).find(" running\n") != std::string::npos;
+                return ReadText(log.string()).find(" running\n") != std::string::npos;
             });
             if (start != StartOutcome::PortTaken || started_) break;
             port_ = FreePort();
@@ -160,7 +154,7 @@ class Broker {
     // Rewrites the set-up's listener line for another port.
     void Listen(int port) {
         std::filesystem::path conf = folder_ / "mosquitto.conf";
-        std::istringstream lines(FileText(conf));
+        std::istringstream lines(ReadText(conf.string()));
         std::string text;
         for (std::string line; std::getline(lines, line);)
             text +=
@@ -202,7 +196,7 @@ class Postgres {
             if (start != StartOutcome::PortTaken) break;
         }
         if (start != StartOutcome::Serving) {
-            error_ = "postgres did not start: " + FileText(log);
+            error_ = "postgres did not start: " + ReadText(log.string());
             return;
         }
         Captured made = CaptureCommand(std::string(PostgresBin) + "createdb -h 127.0.0.1 -p " +
@@ -234,7 +228,7 @@ class Postgres {
     std::string error_;
 
     static bool Ready(const std::string& data) {
-        std::istringstream lines(FileText(data + "/postmaster.pid"));
+        std::istringstream lines(ReadText(data + "/postmaster.pid"));
         std::string line;
         for (int n = 0; n < 8 && std::getline(lines, line);) ++n;
         return line.rfind("ready", 0) == 0;
